@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12: the mingw-w64 cross
+# toolchain, CMake and Ninja, GoogleTest, Wine with its 32-bit part, Xvfb and
+# xdotool. Does nothing when all of it is there already.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ libgtest-dev
+    g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+    wine wine32:i386 xvfb xdotool x11-utils imagemagick
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+fi
+as_root apt-get update -q
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

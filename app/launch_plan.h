@@ -1,0 +1,38 @@
+// Turns the user's program text into an unambiguous process start.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the plan needs to know of the file system.
+class IProgramLookup {
+public:
+    virtual ~IProgramLookup() = default;
+    // True when the path names an existing file (not a folder), relative
+    // paths being taken from the working directory.
+    virtual bool IsFile(const std::wstring& path) = 0;
+    // The full path of a bare program name ("notepad", "ping.exe") found the
+    // way the system finds programs; empty when there is none.
+    virtual std::wstring SearchProgram(const std::wstring& name) = 0;
+    // The system folder, where the one command interpreter we trust lives.
+    virtual std::wstring SystemDirectory() = 0;
+};
+
+struct LaunchPlan {
+    // Empty command line: nothing to start (see error).
+    std::wstring applicationName; // empty: let the system take it from the command line
+    std::wstring commandLine;
+    uint32_t error = 0; // set when the text names no program that could be started
+};
+
+constexpr uint32_t kErrorFileNotFound = 2;
+
+// The plan for a program text:
+// - quoted text is taken as written;
+// - unquoted text that names an existing file, whole or by its longest leading
+//   part ending before a space, gets that part quoted, so a path with spaces
+//   can never start "C:\Program.exe";
+// - a bare program name is looked up the way the system would;
+// - a path that names nothing is not started at all;
+// - .bat and .cmd files run through the system folder's cmd.exe.
+LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup);

@@ -1,0 +1,19 @@
+// The two-line "config.kv": program text, then minutes text, each ending CR LF.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct ConfigValues {
+    std::optional<std::wstring> program; // absent: keep the window's default
+    std::optional<std::wstring> minutes;
+};
+
+// Reads what a file holds. Lines may end in CR LF or LF; lines past the
+// second are ignored. A second line that is a number shows as its rounded
+// 16-bit decimal form ("05" -> "5", "7.5" -> "8"); any other second line is
+// kept as written, so nothing the user saved is lost.
+ConfigValues DecodeConfig(std::wstring_view text, wchar_t decimalSeparator);
+
+std::wstring EncodeConfig(const std::wstring& program, const std::wstring& minutes);

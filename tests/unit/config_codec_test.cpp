@@ -1,0 +1,77 @@
+#include "config/config_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(DecodeConfig, ReadsBothLinesWithEitherLineEnd) {
+    struct Case {
+        const wchar_t* file;
+        const wchar_t* program;
+        const wchar_t* minutes;
+    };
+    const Case cases[] = {
+        {L"C:\\kv test\\tick log.bat\r\n10\r\n", L"C:\\kv test\\tick log.bat", L"10"},
+        {L"C:\\a.bat\n10\n", L"C:\\a.bat", L"10"},
+        {L"C:\\a.bat\r\n10", L"C:\\a.bat", L"10"},
+        {L"C:\\a.bat\r\n05\r\n", L"C:\\a.bat", L"5"},
+        {L"C:\\a.bat\r\n7.5\r\n", L"C:\\a.bat", L"8"},
+        {L"C:\\a.bat\r\n2.5\r\n", L"C:\\a.bat", L"2"},
+        {L"C:\\a.bat\r\n-3\r\n", L"C:\\a.bat", L"-3"},
+        {L"C:\\a.bat\r\n 6 \r\n", L"C:\\a.bat", L"6"},
+        // What the program itself writes when the user typed it: kept verbatim.
+        {L"C:\\a.bat\r\nabc\r\n", L"C:\\a.bat", L"abc"},
+        {L"C:\\a.bat\r\n99999\r\n", L"C:\\a.bat", L"99999"},
+        {L"C:\\a.bat\r\n\r\n", L"C:\\a.bat", L""},
+        {L"\r\n5\r\n", L"", L"5"},
+        {L"x\r\n3\r\nextra\r\nlines\r\n", L"x", L"3"},
+    };
+    for (const Case& c : cases) {
+        ConfigValues values = DecodeConfig(c.file, L'.');
+        ASSERT_TRUE(values.program.has_value());
+        ASSERT_TRUE(values.minutes.has_value());
+        EXPECT_EQ(*values.program, c.program);
+        EXPECT_EQ(*values.minutes, c.minutes);
+    }
+}
+
+TEST(DecodeConfig, ShortFilesKeepTheDefaults) {
+    ConfigValues empty = DecodeConfig(L"", L'.');
+    EXPECT_FALSE(empty.program.has_value());
+    EXPECT_FALSE(empty.minutes.has_value());
+
+    for (const wchar_t* oneLine : {L"C:\\a.bat", L"C:\\a.bat\r\n", L"C:\\a.bat\n"}) {
+        ConfigValues values = DecodeConfig(oneLine, L'.');
+        ASSERT_TRUE(values.program.has_value());
+        EXPECT_EQ(*values.program, L"C:\\a.bat");
+        EXPECT_FALSE(values.minutes.has_value());
+    }
+}
+
+TEST(DecodeConfig, UsesTheLocaleSeparator) {
+    EXPECT_EQ(*DecodeConfig(L"p\r\n7,5\r\n", L',').minutes, L"8");
+    EXPECT_EQ(*DecodeConfig(L"p\r\n7.5\r\n", L',').minutes, L"7.5");
+}
+
+TEST(EncodeConfig, WritesExactlyTwoCrLfLinesThatReadBack) {
+    EXPECT_EQ(EncodeConfig(L"", L"5"), L"\r\n5\r\n");
+    EXPECT_EQ(EncodeConfig(L"C:\\x y\\z.bat", L"abc"), L"C:\\x y\\z.bat\r\nabc\r\n");
+
+    struct Case {
+        const wchar_t* program;
+        const wchar_t* minutes;
+    };
+    const Case roundTrips[] = {{L"", L"5"},           {L"C:\\kv test\\run me.bat", L"10"},
+                               {L"\"q.exe\" -a", L"abc"}, {L"x", L""},
+                               {L"x", L"32767"},      {L"x", L"-32768"}};
+    for (const Case& c : roundTrips) {
+        std::wstring file = EncodeConfig(c.program, c.minutes);
+        ConfigValues values = DecodeConfig(file, L'.');
+        EXPECT_EQ(*values.program, c.program);
+        EXPECT_EQ(*values.minutes, c.minutes);
+        // Saving what was loaded gives the same file again.
+        EXPECT_EQ(EncodeConfig(*values.program, *values.minutes), file);
+    }
+    const std::wstring longProgram(40000, L'p');
+    EXPECT_EQ(*DecodeConfig(EncodeConfig(longProgram, L"5"), L'.').program, longProgram);
+}

@@ -1,0 +1,152 @@
+#include "tray/failure_notice.h"
+#include "tray/tray_events.h"
+#include "tray/tray_record.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+uint32_t U32At(const TrayIconData& record, size_t offset) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
+           static_cast<uint32_t>(bytes[offset + 3]) << 24;
+}
+
+std::string TipBytes(const TrayIconData& record) { return std::string(record.szTip, 64); }
+
+// A stand-in shell: keeps each call and what the record held at the time.
+class FakeShell : public ITrayShell {
+public:
+    bool NotifyIcon(TrayOp op, const TrayIconData& record) override {
+        calls.push_back({op, record});
+        return !(op == TrayOp::Add && refuseAdd);
+    }
+    uint32_t ShowStateIcon(TrayState state) override {
+        ++iconSwitches;
+        return state == TrayState::Running ? 0x2002 : 0x1001;
+    }
+    struct Call {
+        TrayOp op;
+        TrayIconData record;
+    };
+    std::vector<Call> calls;
+    bool refuseAdd = false;
+    int iconSwitches = 0;
+};
+
+} // namespace
+
+TEST(TrayRecord, LaysOutTheShellsEightyEightBytes) {
+    TrayIconData record{};
+    FakeShell shell;
+    Tray tray(record, shell);
+    tray.AddTrayIcon(0x00A1B2C3, 0x0000BEEF);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const TrayIconData& sent = shell.calls[0].record;
+    EXPECT_EQ(U32At(sent, 0), 88u);
+    EXPECT_EQ(U32At(sent, 4), 0x00A1B2C3u);
+    EXPECT_EQ(U32At(sent, 8), 1u);
+    EXPECT_EQ(U32At(sent, 12), 7u);
+    EXPECT_EQ(U32At(sent, 16), 0x8001u); // our own message, not a mouse move
+    EXPECT_EQ(U32At(sent, 20), 0x0000BEEFu);
+    EXPECT_EQ(TipBytes(sent), std::string("Kelvarion: Waiting") + '\0' + std::string(45, ' '));
+    EXPECT_EQ(shell.calls[0].op, TrayOp::Add);
+}
+
+TEST(TrayRecord, TipIsTextThenNulThenBlanksCutAtSixtyFour) {
+    TrayIconData record{};
+    FillTip(record, "");
+    EXPECT_EQ(TipBytes(record), std::string(1, '\0') + std::string(63, ' '));
+    FillTip(record, std::string(63, 'x'));
+    EXPECT_EQ(TipBytes(record), std::string(63, 'x') + '\0');
+    FillTip(record, std::string(64, 'y'));
+    EXPECT_EQ(TipBytes(record), std::string(64, 'y'));
+    FillTip(record, std::string(80, 'z'));
+    EXPECT_EQ(TipBytes(record), std::string(64, 'z'));
+    // A shorter tip after a longer one leaves nothing of the old one.
+    FillTip(record, "ab");
+    EXPECT_EQ(TipBytes(record), std::string("ab") + '\0' + std::string(61, ' '));
+}
+
+TEST(Tray, ALaunchGoesToRunningAndBack) {
+    TrayIconData record{};
+    FakeShell shell;
+    Tray tray(record, shell);
+    tray.AddTrayIcon(0x10, 0x1001);
+    tray.SetTrayState(TrayState::Running);
+    tray.SetTrayState(TrayState::Waiting);
+    ASSERT_EQ(shell.calls.size(), 3u);
+    EXPECT_EQ(shell.calls[1].op, TrayOp::Modify);
+    EXPECT_EQ(shell.calls[1].record.hIcon, 0x2002u);
+    EXPECT_EQ(std::strcmp(shell.calls[1].record.szTip, "Kelvarion: Running"), 0);
+    EXPECT_EQ(shell.calls[2].op, TrayOp::Modify);
+    EXPECT_EQ(shell.calls[2].record.hIcon, 0x1001u);
+    EXPECT_EQ(std::strcmp(shell.calls[2].record.szTip, "Kelvarion: Waiting"), 0);
+    // The identity of the icon never changes.
+    for (const FakeShell::Call& call : shell.calls) {
+        EXPECT_EQ(call.record.hWnd, 0x10u);
+        EXPECT_EQ(call.record.uID, 1u);
+        EXPECT_EQ(call.record.cbSize, 88u);
+    }
+    EXPECT_EQ(tray.State(), TrayState::Waiting);
+}
+
+TEST(Tray, ReAddKeepsTheCurrentStateAndToleratesARefusedAdd) {
+    TrayIconData record{};
+    FakeShell shell;
+    Tray tray(record, shell);
+    tray.AddTrayIcon(0x10, 0x1001);
+    tray.SetTrayState(TrayState::Running);
+    shell.calls.clear();
+    tray.AddAgain();
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].op, TrayOp::Add);
+    EXPECT_EQ(std::strcmp(shell.calls[0].record.szTip, "Kelvarion: Running"), 0);
+
+    // Where the shell still has the icon, the add is refused: bring it up to date.
+    shell.calls.clear();
+    shell.refuseAdd = true;
+    tray.AddAgain();
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[1].op, TrayOp::Modify);
+    EXPECT_EQ(shell.calls[1].record.hIcon, 0x2002u);
+
+    tray.RemoveTrayIcon();
+    tray.RemoveTrayIcon();
+    EXPECT_EQ(shell.calls.back().op, TrayOp::Delete);
+}
+
+TEST(TrayEvents, OnlyReleasesAndDoubleClickAct) {
+    struct Case {
+        uint32_t code;
+        TrayAction action;
+    };
+    const Case cases[] = {
+        {0x200, TrayAction::None},       {0x201, TrayAction::None},
+        {0x202, TrayAction::ShowWindow}, {0x203, TrayAction::ShowWindow},
+        {0x204, TrayAction::None},       {0x205, TrayAction::PopupMenu},
+        {0x206, TrayAction::None},       {0x207, TrayAction::None},
+        {0x208, TrayAction::None},       {0x209, TrayAction::None},
+        {0x400, TrayAction::None},       {0x0, TrayAction::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DecodeTrayEvent(c.code), c.action) << std::hex << c.code;
+    // Only the low word is the event.
+    EXPECT_EQ(DecodeTrayEvent(0x00010202), TrayAction::ShowWindow);
+    EXPECT_EQ(DecodeTrayEvent(0x02050000), TrayAction::None);
+}
+
+TEST(FailureNotice, TellsOnceUntilASuccessOrANewProgram) {
+    FailureNotice notice;
+    EXPECT_TRUE(notice.ShouldTell(L"a.exe", true));
+    for (int tick = 0; tick < 100; ++tick)
+        EXPECT_FALSE(notice.ShouldTell(L"a.exe", true));
+    EXPECT_TRUE(notice.ShouldTell(L"b.exe", true));
+    EXPECT_FALSE(notice.ShouldTell(L"b.exe", true));
+    EXPECT_FALSE(notice.ShouldTell(L"b.exe", false));
+    EXPECT_TRUE(notice.ShouldTell(L"b.exe", true));
+}

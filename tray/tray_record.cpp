@@ -1,0 +1,43 @@
+#include "tray/tray_record.h"
+
+#include <cstring>
+
+void FillTip(TrayIconData& record, std::string_view tip) {
+    std::memset(record.szTip, ' ', sizeof record.szTip);
+    size_t length = tip.size() < sizeof record.szTip ? tip.size() : sizeof record.szTip;
+    std::memcpy(record.szTip, tip.data(), length);
+    if (length < sizeof record.szTip)
+        record.szTip[length] = '\0';
+}
+
+const char* TipFor(TrayState state) {
+    return state == TrayState::Running ? "Kelvarion: Running" : "Kelvarion: Waiting";
+}
+
+void Tray::AddTrayIcon(uint32_t window, uint32_t icon) {
+    record_.cbSize = sizeof(TrayIconData);
+    record_.hWnd = window;
+    record_.uID = kTrayIconId;
+    record_.uFlags = kTrayFlags;
+    record_.uCallbackMessage = kTrayCallbackMessage;
+    record_.hIcon = icon;
+    state_ = TrayState::Waiting;
+    FillTip(record_, TipFor(state_));
+    shell_.NotifyIcon(TrayOp::Add, record_);
+}
+
+void Tray::SetTrayState(TrayState state) {
+    state_ = state;
+    record_.hIcon = shell_.ShowStateIcon(state);
+    FillTip(record_, TipFor(state));
+    shell_.NotifyIcon(TrayOp::Modify, record_);
+}
+
+void Tray::RemoveTrayIcon() { shell_.NotifyIcon(TrayOp::Delete, record_); }
+
+void Tray::AddAgain() {
+    // Where the old icon survived (Wine keeps it), the add is refused and a
+    // modify brings it up to date instead.
+    if (!shell_.NotifyIcon(TrayOp::Add, record_))
+        shell_.NotifyIcon(TrayOp::Modify, record_);
+}

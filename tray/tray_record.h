@@ -1,0 +1,59 @@
+// The tray icon's record as the shell reads it, and the operations on it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "app/scheduler.h" // TrayState
+
+// The shell's first, 88-byte ANSI notification record. Handles are 32-bit:
+// this is a 32-bit program.
+struct TrayIconData {
+    uint32_t cbSize;
+    uint32_t hWnd;
+    uint32_t uID;
+    uint32_t uFlags;
+    uint32_t uCallbackMessage;
+    uint32_t hIcon;
+    char szTip[64];
+};
+static_assert(sizeof(TrayIconData) == 88, "the shell reads exactly 88 bytes");
+
+constexpr uint32_t kTrayIconId = 1;
+constexpr uint32_t kTrayFlags = 7;                  // message + icon + tip
+constexpr uint32_t kTrayCallbackMessage = 0x8000 + 1; // WM_APP + 1: never a real mouse message
+
+enum class TrayOp : uint32_t { Add = 0, Modify = 1, Delete = 2 };
+
+// Fixed-length text assignment: the text and one NUL, then blanks to 64
+// bytes; longer text is cut at 64.
+void FillTip(TrayIconData& record, std::string_view tip);
+
+const char* TipFor(TrayState state);
+
+// What the tray needs from the shell and the window.
+class ITrayShell {
+public:
+    virtual ~ITrayShell() = default;
+    virtual bool NotifyIcon(TrayOp op, const TrayIconData& record) = 0;
+    // Makes the state's icon the window's icon; returns the handle the
+    // window now shows.
+    virtual uint32_t ShowStateIcon(TrayState state) = 0;
+};
+
+class Tray {
+public:
+    Tray(TrayIconData& record, ITrayShell& shell) : record_(record), shell_(shell) {}
+
+    void AddTrayIcon(uint32_t window, uint32_t icon);
+    void SetTrayState(TrayState state);
+    void RemoveTrayIcon();
+    // The shell's notification area was re-created: register again, as we are.
+    void AddAgain();
+    TrayState State() const { return state_; }
+
+private:
+    TrayIconData& record_;
+    ITrayShell& shell_;
+    TrayState state_ = TrayState::Waiting;
+};

@@ -1,0 +1,67 @@
+// One owning wrapper per handle kind. Shared handles (LoadIcon, stock
+// objects) are never put in these.
+#pragma once
+
+#include <windows.h>
+
+template <typename T, typename Traits> class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(T handle) : handle_(handle) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    T get() const { return handle_; }
+    explicit operator bool() const { return Traits::IsValid(handle_); }
+    T release() {
+        T handle = handle_;
+        handle_ = Traits::Invalid();
+        return handle;
+    }
+    void reset(T handle = Traits::Invalid()) {
+        if (Traits::IsValid(handle_))
+            Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    T handle_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static bool IsValid(HICON h) { return h != nullptr; }
+    static void Close(HICON h) { DestroyIcon(h); }
+};
+struct FontTraits {
+    static HFONT Invalid() { return nullptr; }
+    static bool IsValid(HFONT h) { return h != nullptr; }
+    static void Close(HFONT h) { DeleteObject(h); }
+};
+struct MenuTraits {
+    static HMENU Invalid() { return nullptr; }
+    static bool IsValid(HMENU h) { return h != nullptr; }
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct RegKeyTraits {
+    static HKEY Invalid() { return nullptr; }
+    static bool IsValid(HKEY h) { return h != nullptr; }
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
+
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueFont = UniqueHandle<HFONT, FontTraits>;
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;

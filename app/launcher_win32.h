@@ -1,0 +1,14 @@
+// Starting a program from a command-line text, never waiting for it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Starts the program text with the given show state (SW_HIDE for the user's
+// program); console programs get no console window. 0 on success, else the
+// system's error code.
+DWORD StartProgram(const std::wstring& programText, int showCommand);
+
+// The system's wording for an error code, without the trailing line break.
+std::wstring SystemErrorText(DWORD error);

@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/module1.h"
+#include "ui/form1.h"
+
+Module1 module1;
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    Form1 form;
+    if (!Form1::Register(instance) || !form.Create(instance))
+        return 1;
+    form.Form1_Load(showCommand);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab, Shift+Tab and the focus cues, as in a dialog.
+        if (IsDialogMessageW(form.Handle(), &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}

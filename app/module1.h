@@ -1,0 +1,17 @@
+// The shared module state: lives as long as the process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tray/tray_record.h"
+
+// The two live settings are not here: they are the text of Form1's two boxes.
+struct Module1 {
+    int16_t tickCounter = 0;
+    TrayIconData trayIconData{};
+    std::wstring savedProgram; // what LoadConfiguration last read
+    int16_t savedMinutes = 0;
+};
+
+extern Module1 module1;

@@ -1,0 +1,139 @@
+#include "config/config_file_win32.h"
+
+#include "app/handles_win32.h"
+#include "app/launcher_win32.h"
+#include "app/numbers.h"
+#include "config/config_codec.h"
+
+namespace {
+
+// Settings files are a few hundred bytes; anything past this is not ours.
+constexpr LONGLONG kMaxConfigBytes = 64LL * 1024 * 1024;
+
+bool ReadWholeFile(const wchar_t* path, std::string& bytes) {
+    UniqueKernelHandle file(CreateFileW(path, GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxConfigBytes)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD total = 0;
+    while (total < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), &bytes[total], static_cast<DWORD>(bytes.size() - total), &read,
+                      nullptr))
+            return false;
+        if (read == 0)
+            break;
+        total += read;
+    }
+    bytes.resize(total);
+    return true;
+}
+
+std::wstring FromAnsi(const std::string& bytes) {
+    if (bytes.empty())
+        return {};
+    int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                     nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
+    return text;
+}
+
+// False when the text holds a character the ANSI code page cannot hold: it
+// would otherwise be written as "?" and lost.
+bool ToAnsi(const std::wstring& text, std::string& bytes) {
+    bytes.clear();
+    if (text.empty())
+        return true;
+    BOOL usedDefault = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                     static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                     &usedDefault);
+    if (length <= 0 || usedDefault)
+        return false;
+    bytes.resize(static_cast<size_t>(length));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                        &bytes[0], length, nullptr, &usedDefault);
+    return !usedDefault;
+}
+
+DWORD WriteNewFile(const wchar_t* path, const std::string& bytes) {
+    UniqueKernelHandle file(
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return GetLastError();
+    DWORD written = 0;
+    if (!bytes.empty() &&
+        (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+         written != bytes.size()))
+        return GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+    if (!FlushFileBuffers(file.get()))
+        return GetLastError();
+    return 0;
+}
+
+// Written beside the target, then moved over it in one step.
+DWORD ReplaceFileContents(const wchar_t* path, const std::string& bytes) {
+    wchar_t temporary[MAX_PATH];
+    if (GetTempFileNameW(L".", L"kv", 0, temporary) == 0)
+        return GetLastError();
+    DWORD error = WriteNewFile(temporary, bytes);
+    if (error == 0 &&
+        !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != 0)
+        DeleteFileW(temporary);
+    return error;
+}
+
+} // namespace
+
+std::wstring GetText(HWND control) {
+    int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int copied = GetWindowTextW(control, &text[0], length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+wchar_t LocaleDecimalSeparator() {
+    wchar_t separator[8] = L".";
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) == 0)
+        return L'.';
+    return separator[0];
+}
+
+void LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
+    std::string bytes;
+    if (!ReadWholeFile(kConfigFileName, bytes))
+        return;
+    ConfigValues values = DecodeConfig(FromAnsi(bytes), LocaleDecimalSeparator());
+    if (values.program) {
+        module.savedProgram = *values.program;
+        SetWindowTextW(prgToRun, values.program->c_str());
+    }
+    if (values.minutes) {
+        if (std::optional<double> number = ParseNumber(*values.minutes, L'.'))
+            module.savedMinutes = RoundToInt16(*number).value_or(module.savedMinutes);
+        SetWindowTextW(everyNMins, values.minutes->c_str());
+    }
+}
+
+DWORD SaveConfiguration(HWND prgToRun, HWND everyNMins) {
+    std::string bytes;
+    if (!ToAnsi(EncodeConfig(GetText(prgToRun), GetText(everyNMins)), bytes))
+        return ERROR_NO_UNICODE_TRANSLATION;
+    return ReplaceFileContents(kConfigFileName, bytes);
+}
+
+std::wstring SaveFailureMessage(DWORD error) {
+    wchar_t fullPath[MAX_PATH];
+    DWORD length = GetFullPathNameW(kConfigFileName, MAX_PATH, fullPath, nullptr);
+    std::wstring path = length > 0 && length < MAX_PATH ? fullPath : kConfigFileName;
+    return L"Kelvarion could not save its settings to\n" + path + L"\n\n" + SystemErrorText(error);
+}

@@ -1,0 +1,74 @@
+#include "tray/tray_win32.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kAppIcon = 1;
+constexpr int kWaitingIcon = 101;
+constexpr int kRunningIcon = 102;
+
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+int MetricForDpi(int metric, int dpi) {
+    static auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    if (forDpi)
+        return forDpi(metric, static_cast<UINT>(dpi));
+    return GetSystemMetrics(metric);
+}
+
+UniqueIcon LoadIconAt(HINSTANCE instance, int id, int size) {
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+} // namespace
+
+uint32_t HandleBits(const void* handle) {
+    static_assert(sizeof(void*) == 4, "the tray record holds 32-bit handles");
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
+}
+
+void IconSet::Load(HINSTANCE instance, int dpi) {
+    int big = MetricForDpi(SM_CXICON, dpi);
+    int small = MetricForDpi(SM_CXSMICON, dpi);
+    appBig = LoadIconAt(instance, kAppIcon, big);
+    appSmall = LoadIconAt(instance, kAppIcon, small);
+    waitingBig = LoadIconAt(instance, kWaitingIcon, big);
+    waitingSmall = LoadIconAt(instance, kWaitingIcon, small);
+    runningBig = LoadIconAt(instance, kRunningIcon, big);
+    runningSmall = LoadIconAt(instance, kRunningIcon, small);
+}
+
+bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {
+    NOTIFYICONDATAA data;
+    static_assert(sizeof(TrayIconData) == NOTIFYICONDATAA_V1_SIZE, "same bytes as the shell's record");
+    std::memcpy(&data, &record, sizeof record);
+    return Shell_NotifyIconA(static_cast<DWORD>(op), &data) != FALSE;
+}
+
+uint32_t Win32TrayShell::ShowStateIcon(TrayState state) {
+    bool running = state == TrayState::Running;
+    HICON big = running ? icons_.runningBig.get() : icons_.waitingBig.get();
+    HICON small = running ? icons_.runningSmall.get() : icons_.waitingSmall.get();
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    // What the window shows now is what the tray shows.
+    return HandleBits(reinterpret_cast<HICON>(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0)));
+}
+
+void Win32TrayShell::ShowBalloon(const TrayIconData& record, const std::wstring& title,
+                                 const std::wstring& text) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window_;
+    data.uID = record.uID;
+    data.uFlags = NIF_INFO;
+    lstrcpynW(data.szInfoTitle, title.c_str(), ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
+    data.dwInfoFlags = NIIF_WARNING;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}

@@ -1,0 +1,12 @@
+// Per-monitor DPI, with fallbacks for systems older than the DPI-aware calls.
+#pragma once
+
+#include <windows.h>
+
+#include "app/handles_win32.h"
+
+int WindowDpi(HWND window);
+// The outer size of a window whose client area is clientWidth x clientHeight.
+SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi);
+// The system's message font at the given DPI.
+UniqueFont MessageFont(int dpi);

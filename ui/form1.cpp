@@ -1,0 +1,312 @@
+#include "ui/form1.h"
+
+#include "app/launcher_win32.h"
+#include "app/module1.h"
+#include "config/config_file_win32.h"
+#include "tray/tray_events.h"
+#include "ui/control_ids.h"
+#include "ui/dpi_win32.h"
+#include "ui/layout.h"
+
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 60000;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr int kAppIcon = 1;
+
+HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& spec) {
+    const wchar_t* className = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    switch (spec.kind) {
+    case ControlKind::Label:
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+    case ControlKind::Edit:
+        className = L"EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::Button:
+        className = L"BUTTON";
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+    }
+    HWND control = CreateWindowExW(exStyle, className, spec.text, style, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
+                                   nullptr);
+    if (spec.kind == ControlKind::Edit)
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // as long as the user likes
+    return control;
+}
+
+} // namespace
+
+
+bool Form1::Register(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIcon));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kForm1Class;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+bool Form1::Create(HINSTANCE instance) {
+    instance_ = instance;
+    CreateWindowExW(kExStyle, kForm1Class, kForm1Caption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        Form1_Create();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimer1)
+            Timer1_Timer();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED)
+            OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_SIZE:
+        Form1_Resize(wParam);
+        return 0;
+    case WM_ACTIVATE:
+        Form1_Activate(wParam);
+        return 0;
+    case WM_CLOSE:
+        Form1_Unload();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            Form1_EndSession();
+        return 0;
+    case WM_DESTROY:
+        Form1_Destroy();
+        return 0;
+    case WM_DPICHANGED:
+        Form1_DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case kTrayCallbackMessage:
+        HandleTrayMessage(lParam);
+        return 0;
+    default:
+        if (message == taskbarCreatedMessage_ && message != 0) {
+            TaskbarCreated();
+            return 0;
+        }
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void Form1::Form1_Create() {
+    dpi_ = WindowDpi(hwnd_);
+    icons_.Load(instance_, dpi_);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_.appBig.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_.appSmall.get()));
+    for (size_t i = 0; i < kForm1ControlCount; ++i)
+        CreateControl(hwnd_, instance_, kForm1Controls[i]);
+    LayOut();
+
+    mPopupSys_.reset(CreatePopupMenu());
+    AppendMenuW(mPopupSys_.get(), MF_STRING, ControlId::mPopRestore, L"&Configuration...");
+    AppendMenuW(mPopupSys_.get(), MF_STRING, ControlId::mPopExit, L"&Exit");
+
+    shell_.emplace(hwnd_, icons_);
+    tray_.emplace(module1.trayIconData, *shell_);
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+    SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
+}
+
+void Form1::LayOut() {
+    font_ = MessageFont(dpi_);
+    for (size_t i = 0; i < kForm1ControlCount; ++i) {
+        const ControlSpec& spec = kForm1Controls[i];
+        HWND control = Control(spec.id);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        SetWindowPos(control, nullptr, TwipsToPixels(spec.left, dpi_), TwipsToPixels(spec.top, dpi_),
+                     TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SIZE size = WindowSizeForClient(TwipsToPixels(kForm1ClientWidth, dpi_),
+                                    TwipsToPixels(kForm1ClientHeight, dpi_), kStyle, kExStyle, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form1::Form1_Load(int showCommand) {
+    module1.tickCounter = 1;
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appSmall.get()));
+    LoadConfiguration(module1, Control(ControlId::prgToRun), Control(ControlId::everyNMins));
+    SetFocus(Control(ControlId::prgToRun));
+}
+
+void Form1::Form1_Resize(WPARAM sizeType) {
+    if (sizeType == SIZE_MINIMIZED)
+        ShowWindow(hwnd_, SW_HIDE);
+}
+
+void Form1::Form1_Activate(WPARAM state) {
+    // A plain window does not keep its focus across activation as a dialog does.
+    if (LOWORD(state) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus))
+            focus_ = focus;
+    } else {
+        SetFocus(focus_ ? focus_ : Control(ControlId::prgToRun));
+    }
+}
+
+void Form1::Form1_DpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
+}
+
+void Form1::SaveAndReport() {
+    DWORD error = SaveConfiguration(Control(ControlId::prgToRun), Control(ControlId::everyNMins));
+    if (error == 0 || saveFailureTold_)
+        return;
+    // The Exit button saves twice; the user hears of a failure once.
+    saveFailureTold_ = true;
+    MessageBoxW(hwnd_, SaveFailureMessage(error).c_str(), kForm1Caption,
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void Form1::Form1_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    SaveAndReport();
+    tray_->RemoveTrayIcon();
+    DestroyWindow(hwnd_);
+}
+
+void Form1::Form1_EndSession() {
+    // Windows ends the process after this returns, without a close.
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    SaveAndReport();
+    tray_->RemoveTrayIcon();
+}
+
+void Form1::Form1_Destroy() {
+    KillTimer(hwnd_, kTimer1);
+    PostQuitMessage(0);
+}
+
+void Form1::Timer1_Timer() {
+    std::wstring program = GetText(Control(ControlId::prgToRun));
+    TickOutcome outcome = OnTick(module1.tickCounter, GetText(Control(ControlId::everyNMins)),
+                                 program, LocaleDecimalSeparator(), *this);
+    if (outcome.result != TickResult::Launched && outcome.result != TickResult::Failed)
+        return;
+    if (failureNotice_.ShouldTell(program, outcome.result == TickResult::Failed)) {
+        shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not start the program",
+                            program + L"\n" + SystemErrorText(outcome.error));
+    }
+}
+
+void Form1::SetTrayState(TrayState state) { tray_->SetTrayState(state); }
+
+uint32_t Form1::StartHidden(const std::wstring& programText) {
+    return StartProgram(programText, SW_HIDE);
+}
+
+void Form1::OnCommand(int id) {
+    switch (id) {
+    case ControlId::BrowseBut:
+        BrowseBut_Click();
+        break;
+    case ControlId::AboutBut:
+        AboutBut_Click();
+        break;
+    case ControlId::Close:
+        Close_Click();
+        break;
+    case ControlId::butExit:
+        butExit_Click();
+        break;
+    case ControlId::mPopRestore:
+        ShowConfigurationWindow();
+        break;
+    case ControlId::mPopExit:
+        mPopExit_Click();
+        break;
+    }
+}
+
+void Form1::BrowseBut_Click() {}
+
+void Form1::AboutBut_Click() {}
+
+void Form1::Close_Click() { ShowWindow(hwnd_, SW_HIDE); }
+
+void Form1::butExit_Click() {
+    SaveAndReport();
+    if (unloaded_) // the program was ended while the failure message was up
+        return;
+    tray_->RemoveTrayIcon();
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void Form1::mPopExit_Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void Form1::TaskbarCreated() { tray_->AddAgain(); }
+
+void Form1::HandleTrayMessage(LPARAM event) {
+    switch (DecodeTrayEvent(static_cast<uint32_t>(event))) {
+    case TrayAction::ShowWindow:
+        ShowConfigurationWindow();
+        break;
+    case TrayAction::PopupMenu:
+        ShowTrayMenu();
+        break;
+    case TrayAction::None:
+        break;
+    }
+}
+
+void Form1::ShowConfigurationWindow() {
+    if (IsIconic(hwnd_))
+        ShowWindow(hwnd_, SW_RESTORE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void Form1::ShowTrayMenu() {
+    // Without the foreground the menu would not close on a click elsewhere.
+    SetForegroundWindow(hwnd_);
+    POINT at{};
+    GetCursorPos(&at);
+    UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    TrackPopupMenuEx(mPopupSys_.get(), align | TPM_RIGHTBUTTON, at.x, at.y, hwnd_, nullptr);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}

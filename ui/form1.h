@@ -1,0 +1,70 @@
+// Form1: the one configuration window, and the owner of the timer and tray.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app/handles_win32.h"
+#include "app/scheduler.h"
+#include "tray/failure_notice.h"
+#include "tray/tray_record.h"
+#include "tray/tray_win32.h"
+
+class Form1 : public ILaunchHost {
+public:
+    static bool Register(HINSTANCE instance);
+    // Creates the window hidden; Form1_Load shows it.
+    bool Create(HINSTANCE instance);
+    void Form1_Load(int showCommand);
+    HWND Handle() const { return hwnd_; }
+
+    // ILaunchHost
+    void SetTrayState(TrayState state) override;
+    uint32_t StartHidden(const std::wstring& programText) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Window events
+    void Form1_Create();
+    void Form1_Resize(WPARAM sizeType);
+    void Form1_Unload();
+    void Form1_EndSession();
+    void Form1_Destroy();
+    void Form1_Activate(WPARAM state);
+    void Form1_DpiChanged(int dpi, const RECT& suggested);
+    void Timer1_Timer();
+    void OnCommand(int id);
+    void BrowseBut_Click();
+    void AboutBut_Click();
+    void Close_Click();
+    void butExit_Click();
+    void mPopExit_Click();
+    void TaskbarCreated();
+
+    // Tray
+    void HandleTrayMessage(LPARAM event);
+    void ShowConfigurationWindow();
+    void ShowTrayMenu();
+
+    void LayOut();
+    void SaveAndReport();
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+
+    HWND hwnd_ = nullptr;
+    HINSTANCE instance_ = nullptr;
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    UniqueFont font_;
+    UniqueMenu mPopupSys_;
+    IconSet icons_;
+    std::optional<Win32TrayShell> shell_;
+    std::optional<Tray> tray_;
+    FailureNotice failureNotice_;
+    HWND focus_ = nullptr;
+    UINT taskbarCreatedMessage_ = 0;
+    bool unloaded_ = false;
+    bool saveFailureTold_ = false;
+};

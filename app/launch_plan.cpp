@@ -57,48 +57,68 @@ LaunchPlan NotFound() {
     return plan;
 }
 
-LaunchPlan PlanQuoted(const std::wstring& text, IProgramLookup& lookup) {
-    size_t close = text.find(L'"', 1);
-    std::wstring program = text.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
-    std::wstring arguments = close == std::wstring::npos ? L"" : text.substr(close + 1);
-    if (IsBatchFile(program) && lookup.IsFile(program))
-        return PlanFor(program, arguments, lookup);
-    LaunchPlan plan;
-    plan.commandLine = text; // as the user quoted it
-    return plan;
-}
-
 } // namespace
 
-LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup) {
+ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& lookup) {
     std::wstring text = Trim(programText);
+    ProgramSplit split;
     if (text.empty())
-        return NotFound();
-    if (text.front() == L'"')
-        return PlanQuoted(text, lookup);
+        return split;
+    if (text.front() == L'"') {
+        size_t close = text.find(L'"', 1);
+        split.quoted = true;
+        split.program = text.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
+        split.arguments = close == std::wstring::npos ? L"" : text.substr(close + 1);
+        split.found = lookup.IsFile(split.program);
+        return split;
+    }
 
     // Longest leading part first, so "C:\Program Files\x.exe" wins over "C:\Program".
-    if (lookup.IsFile(text))
-        return PlanFor(text, L"", lookup);
+    if (lookup.IsFile(text)) {
+        split.program = text;
+        split.found = true;
+        return split;
+    }
     for (size_t space = text.rfind(L' '); space != std::wstring::npos && space > 0;
          space = text.rfind(L' ', space - 1)) {
         std::wstring head = Trim(text.substr(0, space));
-        if (!head.empty() && lookup.IsFile(head))
-            return PlanFor(head, text.substr(head.size()), lookup);
+        if (!head.empty() && lookup.IsFile(head)) {
+            split.program = head;
+            split.arguments = text.substr(head.size());
+            split.found = true;
+            return split;
+        }
     }
 
     // A bare name such as "notepad" or "ping -n 1 host": the first word is
     // the program, found the way the system finds programs.
     size_t space = text.find(L' ');
-    std::wstring first = text.substr(0, space);
-    if (LooksLikePath(first)) {
+    split.program = text.substr(0, space);
+    split.arguments = space == std::wstring::npos ? L"" : text.substr(space);
+    if (LooksLikePath(split.program)) {
         // One word cannot be split wrongly, so the system's ".exe" is safe here.
-        if (space == std::wstring::npos && lookup.IsFile(first + L".exe"))
-            return PlanFor(first + L".exe", L"", lookup);
-        return NotFound();
+        if (space == std::wstring::npos && lookup.IsFile(split.program + L".exe")) {
+            split.program += L".exe";
+            split.found = true;
+        }
+        return split;
     }
-    std::wstring found = lookup.SearchProgram(first);
-    if (found.empty())
+    std::wstring found = lookup.SearchProgram(split.program);
+    if (!found.empty()) {
+        split.program = found;
+        split.found = true;
+    }
+    return split;
+}
+
+LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup) {
+    ProgramSplit split = SplitProgram(programText, lookup);
+    if (split.quoted && !(split.found && IsBatchFile(split.program))) {
+        LaunchPlan plan;
+        plan.commandLine = Trim(programText); // as the user quoted it
+        return plan;
+    }
+    if (!split.found)
         return NotFound();
-    return PlanFor(found, space == std::wstring::npos ? L"" : text.substr(space), lookup);
+    return PlanFor(split.program, split.arguments, lookup);
 }

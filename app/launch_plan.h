@@ -27,6 +27,15 @@ struct LaunchPlan {
 
 constexpr uint32_t kErrorFileNotFound = 2;
 
+// Which program a text names, and what follows it.
+struct ProgramSplit {
+    std::wstring program;   // unquoted
+    std::wstring arguments; // as typed, with their leading blank
+    bool quoted = false;    // the user quoted the program
+    bool found = false;     // program names an existing file
+};
+ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& lookup);
+
 // The plan for a program text:
 // - quoted text is taken as written;
 // - unquoted text that names an existing file, whole or by its longest leading

@@ -3,29 +3,24 @@
 #include "app/handles_win32.h"
 #include "app/launch_plan.h"
 
-namespace {
+bool Win32ProgramLookup::IsFile(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
-class Win32ProgramLookup : public IProgramLookup {
-public:
-    bool IsFile(const std::wstring& path) override {
-        DWORD attributes = GetFileAttributesW(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    std::wstring SearchProgram(const std::wstring& name) override {
-        wchar_t found[MAX_PATH];
-        DWORD length = SearchPathW(nullptr, name.c_str(), L".exe", MAX_PATH, found, nullptr);
-        if (length == 0 || length >= MAX_PATH || !IsFile(found))
-            return {};
-        return found;
-    }
-    std::wstring SystemDirectory() override {
-        wchar_t folder[MAX_PATH];
-        UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-        return length > 0 && length < MAX_PATH ? folder : L"C:\\Windows\\System32";
-    }
-};
+std::wstring Win32ProgramLookup::SearchProgram(const std::wstring& name) {
+    wchar_t found[MAX_PATH];
+    DWORD length = SearchPathW(nullptr, name.c_str(), L".exe", MAX_PATH, found, nullptr);
+    if (length == 0 || length >= MAX_PATH || !IsFile(found))
+        return {};
+    return found;
+}
 
-} // namespace
+std::wstring Win32ProgramLookup::SystemDirectory() {
+    wchar_t folder[MAX_PATH];
+    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? folder : L"C:\\Windows\\System32";
+}
 
 DWORD StartProgram(const std::wstring& programText, int showCommand) {
     Win32ProgramLookup lookup;

@@ -5,6 +5,15 @@
 
 #include <string>
 
+#include "app/launch_plan.h"
+
+class Win32ProgramLookup : public IProgramLookup {
+public:
+    bool IsFile(const std::wstring& path) override;
+    std::wstring SearchProgram(const std::wstring& name) override;
+    std::wstring SystemDirectory() override;
+};
+
 // Starts the program text with the given show state (SW_HIDE for the user's
 // program); console programs get no console window. 0 on success, else the
 // system's error code.

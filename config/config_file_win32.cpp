@@ -3,6 +3,7 @@
 #include "app/handles_win32.h"
 #include "app/launcher_win32.h"
 #include "app/numbers.h"
+#include "app/text_win32.h"
 #include "config/config_codec.h"
 
 namespace {
@@ -32,34 +33,6 @@ bool ReadWholeFile(const wchar_t* path, std::string& bytes) {
     }
     bytes.resize(total);
     return true;
-}
-
-std::wstring FromAnsi(const std::string& bytes) {
-    if (bytes.empty())
-        return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                     nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
-    return text;
-}
-
-// False when the text holds a character the ANSI code page cannot hold: it
-// would otherwise be written as "?" and lost.
-bool ToAnsi(const std::wstring& text, std::string& bytes) {
-    bytes.clear();
-    if (text.empty())
-        return true;
-    BOOL usedDefault = FALSE;
-    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                     static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     &usedDefault);
-    if (length <= 0 || usedDefault)
-        return false;
-    bytes.resize(static_cast<size_t>(length));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                        &bytes[0], length, nullptr, &usedDefault);
-    return !usedDefault;
 }
 
 DWORD WriteNewFile(const wchar_t* path, const std::string& bytes) {
@@ -92,14 +65,6 @@ DWORD ReplaceFileContents(const wchar_t* path, const std::string& bytes) {
 }
 
 } // namespace
-
-std::wstring GetText(HWND control) {
-    int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int copied = GetWindowTextW(control, &text[0], length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
 
 wchar_t LocaleDecimalSeparator() {
     wchar_t separator[8] = L".";

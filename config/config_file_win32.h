@@ -21,4 +21,3 @@ DWORD SaveConfiguration(HWND prgToRun, HWND everyNMins);
 std::wstring SaveFailureMessage(DWORD error);
 
 wchar_t LocaleDecimalSeparator();
-std::wstring GetText(HWND control);

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ libgtest-dev
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
-    wine wine32:i386 xvfb xdotool x11-utils imagemagick
+    wine wine32:i386 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick
 )
 
 as_root() {

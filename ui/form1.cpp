@@ -1,11 +1,15 @@
 #include "ui/form1.h"
 
+#include "about/frm_about.h"
 #include "app/launcher_win32.h"
 #include "app/module1.h"
+#include "app/text_win32.h"
 #include "config/config_file_win32.h"
 #include "tray/tray_events.h"
 #include "ui/control_ids.h"
+#include "ui/controls_win32.h"
 #include "ui/dpi_win32.h"
+#include "ui/browse_win32.h"
 #include "ui/layout.h"
 
 namespace {
@@ -16,30 +20,13 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kAppIcon = 1;
 
-HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& spec) {
-    const wchar_t* className = L"STATIC";
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    DWORD exStyle = 0;
-    switch (spec.kind) {
-    case ControlKind::Label:
-        style |= SS_LEFT | SS_NOPREFIX;
-        break;
-    case ControlKind::Edit:
-        className = L"EDIT";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::Button:
-        className = L"BUTTON";
-        style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
-    }
-    HWND control = CreateWindowExW(exStyle, className, spec.text, style, 0, 0, 0, 0, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
-                                   nullptr);
-    if (spec.kind == ControlKind::Edit)
-        SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // as long as the user likes
-    return control;
+// Dialogs, message boxes and the Open dialog alike are cancelled.
+BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (lstrcmpW(className, L"#32770") == 0)
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
 }
 
 } // namespace
@@ -142,14 +129,9 @@ void Form1::Form1_Create() {
 }
 
 void Form1::LayOut() {
-    font_ = MessageFont(dpi_);
+    font_ = FontThatFits(kForm1Controls, kForm1ControlCount, dpi_);
     for (size_t i = 0; i < kForm1ControlCount; ++i) {
-        const ControlSpec& spec = kForm1Controls[i];
-        HWND control = Control(spec.id);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        SetWindowPos(control, nullptr, TwipsToPixels(spec.left, dpi_), TwipsToPixels(spec.top, dpi_),
-                     TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceControl(hwnd_, kForm1Controls[i], dpi_, font_.get());
     }
     SIZE size = WindowSizeForClient(TwipsToPixels(kForm1ClientWidth, dpi_),
                                     TwipsToPixels(kForm1ClientHeight, dpi_), kStyle, kExStyle, dpi_);
@@ -195,13 +177,34 @@ void Form1::SaveAndReport() {
         return;
     // The Exit button saves twice; the user hears of a failure once.
     saveFailureTold_ = true;
-    MessageBoxW(hwnd_, SaveFailureMessage(error).c_str(), kForm1Caption,
-                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    RunModal([&] {
+        MessageBoxW(hwnd_, SaveFailureMessage(error).c_str(), kForm1Caption,
+                    MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    });
+}
+
+// Modal loops run inside our handlers. Ending the program from the tray
+// while one is open first closes it; the exit completes once it has returned.
+template <typename Dialog> void Form1::RunModal(Dialog dialog) {
+    ++modalDepth_;
+    dialog();
+    --modalDepth_;
+    if (modalDepth_ == 0 && exitRequested_)
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void Form1::CloseModalWindows() {
+    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
 }
 
 void Form1::Form1_Unload() {
     if (unloaded_)
         return;
+    if (modalDepth_ > 0) {
+        exitRequested_ = true;
+        CloseModalWindows();
+        return;
+    }
     unloaded_ = true;
     SaveAndReport();
     tray_->RemoveTrayIcon();
@@ -263,9 +266,21 @@ void Form1::OnCommand(int id) {
     }
 }
 
-void Form1::BrowseBut_Click() {}
+void Form1::BrowseBut_Click() {
+    HWND prgToRun = Control(ControlId::prgToRun);
+    std::optional<std::wstring> chosen;
+    RunModal([&] {
+        Win32OpenDialog dialog(hwnd_);
+        Win32ProgramLookup lookup;
+        chosen = BrowseForProgram(GetText(prgToRun), Win32OpenDialog::kCapacity, dialog, lookup);
+    });
+    if (chosen && !unloaded_)
+        SetWindowTextW(prgToRun, chosen->c_str());
+}
 
-void Form1::AboutBut_Click() {}
+void Form1::AboutBut_Click() {
+    RunModal([&] { ShowAbout(instance_, hwnd_); });
+}
 
 void Form1::Close_Click() { ShowWindow(hwnd_, SW_HIDE); }
 
@@ -298,7 +313,8 @@ void Form1::ShowConfigurationWindow() {
     if (IsIconic(hwnd_))
         ShowWindow(hwnd_, SW_RESTORE);
     ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    // With a modal dialog open, it comes to the front with the window.
+    SetForegroundWindow(GetLastActivePopup(hwnd_));
 }
 
 void Form1::ShowTrayMenu() {

@@ -50,6 +50,8 @@ private:
     void ShowConfigurationWindow();
     void ShowTrayMenu();
 
+    template <typename Dialog> void RunModal(Dialog dialog);
+    void CloseModalWindows();
     void LayOut();
     void SaveAndReport();
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
@@ -65,6 +67,8 @@ private:
     FailureNotice failureNotice_;
     HWND focus_ = nullptr;
     UINT taskbarCreatedMessage_ = 0;
+    int modalDepth_ = 0;        // modal dialogs open over this window
+    bool exitRequested_ = false; // ended while a modal dialog was open
     bool unloaded_ = false;
     bool saveFailureTold_ = false;
 };

@@ -1,5 +1,6 @@
 #include "ui/layout.h"
 
+#include "resources/version.h"
 #include "ui/control_ids.h"
 
 const ControlSpec kForm1Controls[] = {
@@ -18,6 +19,24 @@ const ControlSpec kForm1Controls[] = {
     {ControlId::butExit, ControlKind::Button, L"Exit", 3240, 2040, 1455, 375},
 };
 const size_t kForm1ControlCount = sizeof kForm1Controls / sizeof kForm1Controls[0];
+
+const ControlSpec kAboutControls[] = {
+    {ControlId::cmdOK, ControlKind::DefaultButton, L"OK", 4245, 2160, 1260, 345},
+    {ControlId::picIcon, ControlKind::Icon, L"", 240, 240, 540, 540},
+    {ControlId::cmdSysInfo, ControlKind::Button, L"&System Info...", 4260, 2640, 1245, 345},
+    {ControlId::lblDescription, ControlKind::Label,
+     L"This program stays in your system tray and will run a specified program (hidden) at "
+     L"specified intervals.",
+     1050, 1125, 3885, 570},
+    {ControlId::lblDisclaimer, ControlKind::Label,
+     L"Copyright \u00A9 2026 The Kelvarion developers. All rights reserved.\n\n"
+     L"This program is provided \"as is\", without warranty of any kind, express or implied. "
+     L"The authors are not liable for any damage or loss arising from its use.",
+     255, 2160, 3870, 1545},
+    {ControlId::lblTitle, ControlKind::Label, L"" KV_PRODUCT_NAME, 1050, 240, 3885, 480},
+    {ControlId::lblVersion, ControlKind::Label, L"" KV_VERSION_LABEL, 1050, 780, 3885, 225},
+};
+const size_t kAboutControlCount = sizeof kAboutControls / sizeof kAboutControls[0];
 
 int TwipsToPixels(int twips, int dpi) {
     // Rounded to the nearest pixel, so 96 DPI gives exactly 15 twips a pixel.

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-enum class ControlKind { Label, Edit, Button };
+enum class ControlKind { Label, Edit, Button, DefaultButton, Icon };
 
 struct ControlSpec {
     int id;
@@ -17,5 +17,16 @@ extern const ControlSpec kForm1Controls[];
 extern const size_t kForm1ControlCount;
 constexpr int kForm1ClientWidth = 4830; // twips
 constexpr int kForm1ClientHeight = 2580;
+
+// frmAbout's controls in tab order.
+extern const ControlSpec kAboutControls[];
+extern const size_t kAboutControlCount;
+constexpr int kAboutClientWidth = 5730;
+constexpr int kAboutClientHeight = 3885;
+// Line1, the etched rule: a grey line over a white one.
+constexpr int kAboutRuleTop = 1920;
+constexpr int kAboutGreyLeft = 90;
+constexpr int kAboutWhiteLeft = 105;
+constexpr int kAboutRuleRight = 5654;
 
 int TwipsToPixels(int twips, int dpi);

@@ -1,0 +1,56 @@
+#include "ui/browse.h"
+
+namespace {
+
+bool IsUsableFileName(const std::wstring& text, size_t capacity) {
+    if (text.empty() || text.size() >= capacity)
+        return false;
+    for (wchar_t c : text) {
+        if (c < 32 || c == L'"' || c == L'<' || c == L'>' || c == L'|' || c == L'*' || c == L'?')
+            return false;
+    }
+    return true;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
+        return {};
+    return path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash); // keep "C:\"
+}
+
+} // namespace
+
+OpenRequest InitialOpenRequest(const std::wstring& programText, size_t capacity,
+                               IProgramLookup& lookup) {
+    OpenRequest request;
+    if (programText.empty())
+        return request;
+    ProgramSplit split = SplitProgram(programText, lookup);
+    bool commandLine = split.found && split.arguments.find_first_not_of(L" \t") != std::wstring::npos;
+    if (!split.quoted && !commandLine && IsUsableFileName(programText, capacity)) {
+        request.fileName = programText;
+        return request;
+    }
+    std::wstring folder = FolderOf(split.program);
+    if (folder.size() < capacity)
+        request.initialFolder = folder;
+    return request;
+}
+
+std::optional<std::wstring> BrowseForProgram(const std::wstring& programText, size_t capacity,
+                                             IOpenDialog& dialog, IProgramLookup& lookup) {
+    OpenRequest request = InitialOpenRequest(programText, capacity, lookup);
+    OpenResult result = dialog.Show(request);
+    if (result.status == OpenStatus::BadFileName) {
+        OpenRequest fallback;
+        ProgramSplit split = SplitProgram(programText, lookup);
+        fallback.initialFolder = FolderOf(split.program);
+        if (fallback.initialFolder.size() >= capacity)
+            fallback.initialFolder.clear();
+        result = dialog.Show(fallback);
+    }
+    if (result.status != OpenStatus::Chosen)
+        return std::nullopt;
+    return result.path;
+}

@@ -1,0 +1,81 @@
+#include "ui/controls_win32.h"
+
+#include "ui/dpi_win32.h"
+
+HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& spec) {
+    const wchar_t* className = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    switch (spec.kind) {
+    case ControlKind::Label:
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+    case ControlKind::Icon:
+        style |= SS_ICON | SS_CENTERIMAGE;
+        break;
+    case ControlKind::Edit:
+        className = L"EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::Button:
+        className = L"BUTTON";
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+    case ControlKind::DefaultButton:
+        className = L"BUTTON";
+        style |= WS_TABSTOP | BS_DEFPUSHBUTTON;
+        break;
+    }
+    HWND control = CreateWindowExW(exStyle, className, spec.text, style, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
+                                   nullptr);
+    if (spec.kind == ControlKind::Edit)
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // as long as the user likes
+    return control;
+}
+
+void PlaceControl(HWND parent, const ControlSpec& spec, int dpi, HFONT font) {
+    HWND control = GetDlgItem(parent, spec.id);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetWindowPos(control, nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
+                 TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+
+bool LabelsFit(HDC dc, const ControlSpec* specs, size_t count, int dpi) {
+    for (size_t i = 0; i < count; ++i) {
+        const ControlSpec& spec = specs[i];
+        if (spec.kind != ControlKind::Label)
+            continue;
+        RECT box{0, 0, TwipsToPixels(spec.width, dpi), 0};
+        DrawTextW(dc, spec.text, -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        if (box.right > TwipsToPixels(spec.width, dpi) || box.bottom > TwipsToPixels(spec.height, dpi))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+UniqueFont FontThatFits(const ControlSpec* specs, size_t count, int dpi) {
+    UniqueFont font = MessageFont(dpi);
+    LOGFONTW shape{};
+    if (!font || !GetObjectW(font.get(), sizeof shape, &shape) || shape.lfHeight >= 0)
+        return font;
+    HDC dc = GetDC(nullptr);
+    const LONG smallest = -MulDiv(11, dpi, 96); // 8 points
+    for (;;) {
+        HGDIOBJ old = SelectObject(dc, font.get());
+        bool fits = LabelsFit(dc, specs, count, dpi);
+        SelectObject(dc, old);
+        if (fits || shape.lfHeight >= smallest)
+            break;
+        ++shape.lfHeight; // lfHeight is negative: one pixel smaller
+        font.reset(CreateFontIndirectW(&shape));
+    }
+    ReleaseDC(nullptr, dc);
+    return font;
+}

@@ -1,0 +1,33 @@
+#!/bin/bash
+# When config.kv cannot be written (a folder of that name is in the way), Exit shows
+# one message box, and once it is dismissed the program ends.
+. "$(dirname "$0")/lib.sh"
+kv_init "$@"
+kv_setup
+mkdir "$KV_WORK/config.kv"
+kv_start_app
+
+drv click 110
+drv wait-top '#32770' Kelvarion 10000
+kv_log "message box: $DRV_OUT"
+assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the message box's owner"
+drv dialog-text '#32770' Kelvarion
+text=$DRV_OUT
+case $text in
+"Kelvarion could not save its settings"*) ;;
+*) fail "message box text: [$text]" ;;
+esac
+drv count-top '#32770' Kelvarion
+assert_eq 1 "$DRV_OUT" "message boxes shown at once"
+drv press '#32770' Kelvarion 1
+
+# Until the program has ended, no further message box may appear.
+deadline=$((SECONDS + 10))
+while kv_alive "$KV_APP_PID"; do
+    drv count-top '#32770' '*'
+    assert_eq 0 "$DRV_OUT" "message boxes after the first was dismissed"
+    [ $SECONDS -lt $deadline ] || fail "kelvarion still runs 10 s after the message box was dismissed"
+    sleep 0.1
+done
+[ -d "$KV_WORK/config.kv" ] || fail "the config.kv folder is gone"
+kv_log "ok"

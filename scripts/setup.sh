@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ libgtest-dev
+    cmake ninja-build g++ libgtest-dev clang libclang-rt-dev
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     wine wine32:i386 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick
 )

@@ -70,17 +70,20 @@ struct AboutState {
 };
 
 void LayOut(HWND dialog, AboutState& state) {
-    state.font = FontThatFits(kAboutControls, kAboutControlCount, state.dpi);
+    // The controls let go of the old fonts before they are deleted.
+    UniqueFont font = FontThatFits(kAboutControls, kAboutControlCount, state.dpi);
     LOGFONTW title{};
-    GetObjectW(state.font.get(), sizeof title, &title);
+    GetObjectW(font.get(), sizeof title, &title);
     title.lfHeight = title.lfHeight * 3 / 2;
     title.lfWeight = FW_BOLD;
-    state.titleFont.reset(CreateFontIndirectW(&title));
+    UniqueFont titleFont(CreateFontIndirectW(&title));
     for (size_t i = 0; i < kAboutControlCount; ++i) {
         const ControlSpec& spec = kAboutControls[i];
         PlaceControl(dialog, spec, state.dpi,
-                     spec.id == ControlId::lblTitle ? state.titleFont.get() : state.font.get());
+                     spec.id == ControlId::lblTitle ? titleFont.get() : font.get());
     }
+    state.font = std::move(font);
+    state.titleFont = std::move(titleFont);
     SIZE size = WindowSizeForClient(TwipsToPixels(kAboutClientWidth, state.dpi),
                                     TwipsToPixels(kAboutClientHeight, state.dpi), kStyle, 0,
                                     state.dpi);

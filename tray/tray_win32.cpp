@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -45,7 +46,8 @@ void IconSet::Load(HINSTANCE instance, int dpi) {
 
 bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {
     NOTIFYICONDATAA data;
-    static_assert(sizeof(TrayIconData) == NOTIFYICONDATAA_V1_SIZE, "same bytes as the shell's record");
+    static_assert(offsetof(NOTIFYICONDATAA, szTip) == offsetof(TrayIconData, szTip),
+                  "same bytes as the shell's record");
     std::memcpy(&data, &record, sizeof record);
     return Shell_NotifyIconA(static_cast<DWORD>(op), &data) != FALSE;
 }

@@ -29,6 +29,20 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
     return TRUE;
 }
 
+struct ModalSearch {
+    HWND form;
+    HWND found;
+};
+
+BOOL CALLBACK FindModal(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ModalSearch*>(param);
+    if (window != search->form && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
 
 bool Form1::Register(HINSTANCE instance) {
@@ -314,7 +328,16 @@ void Form1::ShowConfigurationWindow() {
         ShowWindow(hwnd_, SW_RESTORE);
     ShowWindow(hwnd_, SW_SHOW);
     // With a modal dialog open, it comes to the front with the window.
-    SetForegroundWindow(GetLastActivePopup(hwnd_));
+    HWND modal = modalDepth_ > 0 ? OpenModalWindow() : nullptr;
+    SetForegroundWindow(modal ? modal : hwnd_);
+}
+
+// The dialog that takes input now: of this thread's windows, the one shown
+// and enabled (a message box over the About box leaves the About box disabled).
+HWND Form1::OpenModalWindow() const {
+    ModalSearch search{hwnd_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindModal, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void Form1::ShowTrayMenu() {

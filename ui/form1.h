@@ -52,6 +52,7 @@ private:
 
     template <typename Dialog> void RunModal(Dialog dialog);
     void CloseModalWindows();
+    HWND OpenModalWindow() const;
     void LayOut();
     void SaveAndReport();
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }

@@ -40,6 +40,20 @@ const wchar_t kUsageText[] =
     L"  rects                       print \"id class x y w h\" of each control, client coords\n"
     L"  taskbar-created             broadcast the \"TaskbarCreated\" message\n"
     L"  handles [PID]               print the kernel handle count of PID (default: program)\n"
+    L"  client                      print \"w h\" of the main window's client area\n"
+    L"  enabled                     print \"enabled=0|1\" of the main window\n"
+    L"  focus                       print the id of the main window's control that has the\n"
+    L"                              keyboard focus, or \"other\" and the window that has it\n"
+    L"  foreground                  print \"hwnd pid class title\" of the foreground window\n"
+    L"  rect CLASS TITLE            print \"x y w h\" of a matching window, screen coords\n"
+    L"  item-text CLASS TITLE ID    print the text of control ID of a matching window\n"
+    L"  buttons CLASS TITLE         print \"id default|push text\" of a matching window's\n"
+    L"                              visible buttons\n"
+    L"  post-click CLASS TITLE ID   post BM_CLICK to button ID of a matching window; no wait\n"
+    L"  texts                       print \"id text\" of each control of the main window\n"
+    L"  style                       print \"sizable=0|1 minimizebox=0|1 maximizebox=0|1\"\n"
+    L"  sync                        wait until the program has handled what was posted to it\n"
+    L"  syscolor INDEX              print GetSysColor(INDEX) as #RRGGBB\n"
     L"CLASS or TITLE \"*\" matches any.\n";
 
 // --- output -----------------------------------------------------------------
@@ -656,6 +670,193 @@ int cmdHandles(const Args& a) {
     return kOk;
 }
 
+// Finds the first visible top-level window matching cls/title, or fails with the reason.
+int needTopLevel(const std::wstring& cls, const std::wstring& title, HWND* window) {
+    std::vector<HWND> found = visibleTopLevel(cls, title);
+    if (found.empty()) {
+        return fail(L"no visible window of class \"" + cls + L"\" titled \"" + title + L"\"");
+    }
+    *window = found.front();
+    return kOk;
+}
+
+int cmdClient(const Args& a) {
+    if (!a.empty()) {
+        return usage(L"client takes no arguments");
+    }
+    HWND main = nullptr;
+    if (int rc = needMainWindow(&main)) {
+        return rc;
+    }
+    RECT r;
+    GetClientRect(main, &r);
+    println(std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    return kOk;
+}
+
+int cmdEnabled(const Args& a) {
+    if (!a.empty()) {
+        return usage(L"enabled takes no arguments");
+    }
+    HWND main = nullptr;
+    if (int rc = needMainWindow(&main)) {
+        return rc;
+    }
+    println(L"enabled=" + num(IsWindowEnabled(main) ? 1 : 0));
+    return kOk;
+}
+
+// GetFocus sees only this thread; GetGUIThreadInfo reads the program's thread.
+int cmdFocus(const Args& a) {
+    if (!a.empty()) {
+        return usage(L"focus takes no arguments");
+    }
+    HWND main = nullptr;
+    if (int rc = needMainWindow(&main)) {
+        return rc;
+    }
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) {
+        return fail(L"GetGUIThreadInfo failed, error " + num(GetLastError()));
+    }
+    if (info.hwndFocus && IsChild(main, info.hwndFocus)) {
+        println(num(static_cast<unsigned long>(GetDlgCtrlID(info.hwndFocus))));
+    } else {
+        println(L"other " + (info.hwndFocus ? describe(info.hwndFocus) : std::wstring(L"none")));
+    }
+    return kOk;
+}
+
+int cmdForeground(const Args& a) {
+    if (!a.empty()) {
+        return usage(L"foreground takes no arguments");
+    }
+    HWND hwnd = GetForegroundWindow();
+    println(hwnd ? describe(hwnd) : std::wstring(L"none"));
+    return kOk;
+}
+
+int cmdRect(const Args& a) {
+    if (a.size() != 2) {
+        return usage(L"rect CLASS TITLE");
+    }
+    HWND window = nullptr;
+    if (int rc = needTopLevel(a[0], a[1], &window)) {
+        return rc;
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    println(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+            std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    return kOk;
+}
+
+int cmdItemText(const Args& a) {
+    long id = 0;
+    if (a.size() != 3 || !parseNumber(a[2], &id)) {
+        return usage(L"item-text CLASS TITLE ID");
+    }
+    HWND window = nullptr;
+    if (int rc = needTopLevel(a[0], a[1], &window)) {
+        return rc;
+    }
+    HWND item = GetDlgItem(window, static_cast<int>(id));
+    if (!item) {
+        return fail(L"that window has no control with id " + a[2]);
+    }
+    println(windowText(item));
+    return kOk;
+}
+
+int cmdButtons(const Args& a) {
+    if (a.size() != 2) {
+        return usage(L"buttons CLASS TITLE");
+    }
+    HWND window = nullptr;
+    if (int rc = needTopLevel(a[0], a[1], &window)) {
+        return rc;
+    }
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiW(className(child).c_str(), L"Button") != 0 || !IsWindowVisible(child)) {
+            continue;
+        }
+        LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+        println(num(static_cast<unsigned long>(GetDlgCtrlID(child))) +
+                (type == BS_DEFPUSHBUTTON ? L" default " : L" push ") + windowText(child));
+    }
+    return kOk;
+}
+
+// Unlike press, returns at once: the button may open a window of its own.
+int cmdPostClick(const Args& a) {
+    long id = 0;
+    if (a.size() != 3 || !parseNumber(a[2], &id)) {
+        return usage(L"post-click CLASS TITLE ID");
+    }
+    HWND window = nullptr;
+    if (int rc = needTopLevel(a[0], a[1], &window)) {
+        return rc;
+    }
+    HWND button = GetDlgItem(window, static_cast<int>(id));
+    if (!button) {
+        return fail(L"that window has no control with id " + a[2]);
+    }
+    return PostMessageW(button, BM_CLICK, 0, 0) ? kOk : fail(L"PostMessage BM_CLICK failed");
+}
+
+int cmdTexts(const Args& a) {
+    if (!a.empty()) {
+        return usage(L"texts takes no arguments");
+    }
+    HWND main = nullptr;
+    if (int rc = needMainWindow(&main)) {
+        return rc;
+    }
+    for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        println(num(static_cast<unsigned long>(GetDlgCtrlID(child))) + L" " + windowText(child));
+    }
+    return kOk;
+}
+
+int cmdStyle(const Args& a) {
+    if (!a.empty()) {
+        return usage(L"style takes no arguments");
+    }
+    HWND main = nullptr;
+    if (int rc = needMainWindow(&main)) {
+        return rc;
+    }
+    LONG style = GetWindowLongW(main, GWL_STYLE);
+    println(L"sizable=" + num((style & WS_THICKFRAME) ? 1 : 0) + L" minimizebox=" +
+            num((style & WS_MINIMIZEBOX) ? 1 : 0) + L" maximizebox=" +
+            num((style & WS_MAXIMIZEBOX) ? 1 : 0));
+    return kOk;
+}
+
+int cmdSync(const Args& a) {
+    if (!a.empty()) {
+        return usage(L"sync takes no arguments");
+    }
+    HWND main = nullptr;
+    if (int rc = needMainWindow(&main)) {
+        return rc;
+    }
+    return waitPostedHandled(main);
+}
+
+int cmdSysColor(const Args& a) {
+    long index = 0;
+    if (a.size() != 1 || !parseNumber(a[0], &index)) {
+        return usage(L"syscolor INDEX");
+    }
+    COLORREF c = GetSysColor(static_cast<int>(index));
+    wchar_t buf[16];
+    wsprintfW(buf, L"#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    println(buf);
+    return kOk;
+}
+
 struct Command {
     const wchar_t* name;
     int (*run)(const Args&);
@@ -681,6 +882,18 @@ const Command kCommands[] = {
     {L"rects", cmdRects},
     {L"taskbar-created", cmdTaskbarCreated},
     {L"handles", cmdHandles},
+    {L"client", cmdClient},
+    {L"enabled", cmdEnabled},
+    {L"focus", cmdFocus},
+    {L"foreground", cmdForeground},
+    {L"rect", cmdRect},
+    {L"item-text", cmdItemText},
+    {L"buttons", cmdButtons},
+    {L"post-click", cmdPostClick},
+    {L"texts", cmdTexts},
+    {L"style", cmdStyle},
+    {L"sync", cmdSync},
+    {L"syscolor", cmdSysColor},
 };
 
 } // namespace

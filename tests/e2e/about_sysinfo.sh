@@ -1,0 +1,81 @@
+#!/bin/bash
+# "System Info..." in the About box starts the system-information tool, shown normally,
+# and the About box stays open. VARIANT says where the registry names the tool:
+#   path    HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO, value PATH (the full path)
+#   folder  HKLM\SOFTWARE\Microsoft\Shared Tools Location, value MSINFO (its folder,
+#           holding MSINFO32.EXE)
+#   none    neither: a message box "Kelvarion" says the tool is unavailable, with only
+#           an OK button; once it is dismissed the About box is still open.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/ui_lib.sh"
+kv_init "$@"
+kv_setup
+
+path_key='HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO'
+folder_key='HKLM\SOFTWARE\Microsoft\Shared Tools Location'
+reg_quiet() {
+    wine reg "$@" >>"$KV_DIR/reg.log" 2>&1
+}
+# Wine's prefix may name its own msinfo32: start from neither key.
+reg_quiet delete "$path_key" /f
+reg_quiet delete "$folder_key" /f
+reg_quiet query "$path_key" && fail "$path_key is still there"
+reg_quiet query "$folder_key" && fail "$folder_key is still there"
+
+build_tool() {
+    mkdir -p "$(dirname "$1")"
+    i686-w64-mingw32-g++ -O2 -mwindows -static -o "$1" "$(dirname "$0")/fake_sysinfo.cpp" ||
+        fail "could not build the stand-in tool"
+}
+case $KV_VARIANT in
+path)
+    tool="$KV_C/Program Files/kv sysinfo/fake info.exe"
+    build_tool "$tool"
+    reg_quiet add "$path_key" /v PATH /t REG_SZ /d 'C:\Program Files\kv sysinfo\fake info.exe' /f ||
+        fail "could not set $path_key"
+    ;;
+folder)
+    tool="$KV_C/Program Files/kv info folder/MSINFO32.EXE"
+    build_tool "$tool"
+    reg_quiet add "$folder_key" /v MSINFO /t REG_SZ /d 'C:\Program Files\kv info folder' /f ||
+        fail "could not set $folder_key"
+    ;;
+none)
+    tool=""
+    ;;
+*)
+    fail "unknown variant [$KV_VARIANT]"
+    ;;
+esac
+
+ui_start_app
+mouse_away
+drv click 108
+drv wait-top '#32770' 'About Kelvarion' 10000
+about=${DRV_OUT%% *}
+wait_for 5 "the About box in front" fg_is "$about"
+drv post-click '#32770' 'About Kelvarion' 303
+
+if [ -n "$tool" ]; then
+    wait_for 10 "the stand-in tool's marker" test -s "$tool.ran"
+    # SW_SHOWNORMAL is 1.
+    assert_eq "ran show=1" "$(tr -d '\r' <"$tool.ran")" "how the tool was started"
+    drv sync
+    drv count-top '#32770' 'Kelvarion'
+    assert_eq 0 "$DRV_OUT" "message boxes after the tool was started"
+else
+    drv wait-top '#32770' 'Kelvarion' 10000
+    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the message box's owner"
+    drv dialog-text '#32770' 'Kelvarion'
+    assert_eq "System Information Is Unavailable At This Time" "$DRV_OUT" "message box text"
+    drv buttons '#32770' 'Kelvarion'
+    assert_eq "1 default OK" "$DRV_OUT" "buttons of the message box"
+    drv press '#32770' 'Kelvarion' 1
+fi
+drv count-top '#32770' 'About Kelvarion'
+assert_eq 1 "$DRV_OUT" "About boxes open after System Info..."
+drv enabled
+assert_eq "enabled=0" "$DRV_OUT" "main window while the About box is open"
+drv press '#32770' 'About Kelvarion' 1
+wait_for 5 "the main window enabled" drv_is "enabled=1" enabled
+kv_log "ok"

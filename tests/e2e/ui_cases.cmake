@@ -1,0 +1,28 @@
+# The window, tray, picker and About cases. Included by tests/e2e/CMakeLists.txt after
+# kv_e2e_case() is defined. The cases that take screenshots of the real screen save
+# them to KV_SCREENSHOTS.
+set(KV_E2E_SCREENSHOTS ${CMAKE_BINARY_DIR}/screenshots)
+
+kv_e2e_case(window_layout window_layout.sh)
+kv_e2e_case(window_tab_order window_tab_order.sh)
+kv_e2e_case(window_mouse_sweep window_mouse_sweep.sh)
+kv_e2e_case(tray_restore tray_restore.sh)
+kv_e2e_case(tray_close_window tray_close_window.sh)
+kv_e2e_case(tray_menu_exit tray_menu_exit.sh)
+kv_e2e_case(tray_menu_dismiss tray_menu_dismiss.sh)
+kv_e2e_case(tray_icon_colours tray_icon_colours.sh)
+kv_e2e_case(tray_taskbar_created tray_taskbar_created.sh)
+kv_e2e_case(tray_balloon_once tray_balloon_once.sh)
+kv_e2e_case(tray_click_modal tray_click_modal.sh)
+kv_e2e_case(tray_exit_modal_about tray_exit_modal.sh about)
+kv_e2e_case(tray_exit_modal_picker tray_exit_modal.sh picker)
+kv_e2e_case(tray_exit_modal_msgbox tray_exit_modal.sh msgbox)
+kv_e2e_case(picker_choose picker_choose.sh)
+kv_e2e_case(picker_keep picker_keep.sh)
+kv_e2e_case(about_dialog about_dialog.sh)
+kv_e2e_case(about_sysinfo_path about_sysinfo.sh path)
+kv_e2e_case(about_sysinfo_folder about_sysinfo.sh folder)
+kv_e2e_case(about_sysinfo_none about_sysinfo.sh none)
+
+set_tests_properties(e2e_window_layout e2e_tray_menu_exit e2e_about_dialog PROPERTIES
+    ENVIRONMENT KV_SCREENSHOTS=${KV_E2E_SCREENSHOTS})

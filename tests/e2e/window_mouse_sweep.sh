@@ -1,0 +1,38 @@
+#!/bin/bash
+# Real mouse movement over the whole window, frame included, does nothing: the tray
+# callback is a private message, so no pointer position can pass for a tray event. The
+# window stays as it was (shown, not in front), no menu opens, nothing is saved.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/ui_lib.sh"
+kv_init "$@"
+kv_setup
+ui_start_app
+kv_wait_tray_icon 10 || fail "no tray icon"
+click_desktop
+
+drv rect KelvarionForm1 Kelvarion
+read -r left top width height <<<"$DRV_OUT"
+# One xdotool run: rows 4 px apart, points 6 px apart, each row there and back.
+moves=()
+for ((y = top; y < top + height; y += 4)); do
+    for ((x = left; x < left + width; x += 6)); do
+        moves+=(mousemove "$x" "$y")
+    done
+    moves+=(mousemove "$((left + width - 1))" "$y")
+    for ((x = left + width - 1; x >= left; x -= 6)); do
+        moves+=(mousemove "$x" "$((y + 2))")
+    done
+done
+kv_log "sweeping the window ($DRV_OUT) with $((${#moves[@]} / 3)) moves"
+xdotool "${moves[@]}"
+mouse_away
+drv sync
+
+drv state
+assert_eq "visible=1 iconic=0" "$DRV_OUT" "window state after the sweep"
+desktop_in_front || fail "the foreground changed during the sweep: $DRV_OUT"
+assert_eq "$KV_MAIN_HWND $KV_APP_WINPID KelvarionForm1 \"Kelvarion\"" "$(app_windows)" \
+    "the program's visible windows after the sweep"
+kv_alive "$KV_APP_PID" || fail "kelvarion ended during the sweep"
+assert_eq "" "$(config_files)" "config.kv files after the sweep"
+kv_log "ok"

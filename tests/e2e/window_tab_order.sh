@@ -1,0 +1,40 @@
+#!/bin/bash
+# The focus starts in the program box; real Tab presses walk the tab stops in order and
+# wrap around, Shift+Tab walks them back. Labels are never focused.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/ui_lib.sh"
+kv_init "$@"
+kv_setup
+ui_start_app
+mouse_away
+wait_for 5 "the main window in front" fg_is "$KV_MAIN_HWND"
+
+drv focus
+assert_eq 103 "$DRV_OUT" "control focused at start"
+
+# Each press must move the focus to the next stop. The key reaches the program a little
+# after xdotool returns, so the focus is polled for a while.
+walk() {
+    local key=$1 want
+    shift
+    for want in "$@"; do
+        xdotool key "$key"
+        if ! wait_until_focus "$want"; then
+            fail "after $key the focus is on [$DRV_OUT], expected $want"
+        fi
+    done
+}
+
+wait_until_focus() {
+    local deadline=$((SECONDS + 5))
+    while :; do
+        drv focus
+        [ "$DRV_OUT" == "$1" ] && break
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+
+walk Tab 104 106 108 109 110 103
+walk shift+Tab 110 109 108 106 104 103
+kv_log "ok"

@@ -42,25 +42,26 @@ DWORD WriteNewFile(const wchar_t* path, const std::string& bytes) {
         return GetLastError();
     DWORD written = 0;
     if (!bytes.empty() &&
-        (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-         written != bytes.size()))
-        return GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+        !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return GetLastError();
+    if (written != bytes.size())
+        return ERROR_DISK_FULL; // a short write: the only way it happens
     if (!FlushFileBuffers(file.get()))
         return GetLastError();
     return 0;
 }
 
-// Written beside the target, then moved over it in one step.
+// Written beside the target, then moved over it in one step. The name is the
+// process's own, so two copies saving at once never share a temporary file.
 DWORD ReplaceFileContents(const wchar_t* path, const std::string& bytes) {
-    wchar_t temporary[MAX_PATH];
-    if (GetTempFileNameW(L".", L"kv", 0, temporary) == 0)
-        return GetLastError();
-    DWORD error = WriteNewFile(temporary, bytes);
+    std::wstring temporary =
+        std::wstring(path) + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    DWORD error = WriteNewFile(temporary.c_str(), bytes);
     if (error == 0 &&
-        !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        !MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error != 0)
-        DeleteFileW(temporary);
+        DeleteFileW(temporary.c_str());
     return error;
 }
 

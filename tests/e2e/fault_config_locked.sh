@@ -1,0 +1,43 @@
+#!/bin/bash
+# config.kv held open by another process that shares nothing. Under Wine, as on Windows,
+# the program cannot read it and starts with its defaults; at the end it cannot replace
+# it, so it says so once, ends, and the file keeps its bytes, then and after the lock goes.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/rb_lib.sh"
+kv_init "$@"
+rb_init
+kv_setup
+crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
+cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
+release=$KV_WORK/release.lock
+(cd "$KV_WORK" && exec wine "$RB_BIN/locker.exe" "$KV_WORK_WIN\\config.kv" "$KV_WORK_WIN\\release.lock") \
+    >"$KV_DIR/locker.log" 2>&1 &
+locker=$!
+deadline=$((SECONDS + 20))
+until grep -q '^locked' "$KV_DIR/locker.log"; do
+    kv_alive "$locker" || fail "the locker ended: $(cat "$KV_DIR/locker.log")"
+    [ $SECONDS -lt $deadline ] || fail "the locker did not lock config.kv within 20 s"
+    sleep 0.05
+done
+kv_start_app
+
+drv get-text 103
+assert_eq "" "$DRV_OUT" "program box while config.kv is locked"
+drv get-text 106
+assert_eq "5" "$DRV_OUT" "minutes box while config.kv is locked"
+drv set-text 103 'C:\kv\new program.bat'
+drv set-text 106 '9'
+
+drv click 110
+drv wait-top '#32770' Kelvarion 10000
+cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed while the message is up"
+rb_expect_save_failure "$KV_WORK_WIN\\config.kv"
+cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed by the failed save"
+
+touch "$release"
+kv_wait_exit "$locker" 10 || fail "the locker did not let go"
+grep -q '^released' "$KV_DIR/locker.log" || fail "the locker did not hold the file to the end: $(cat "$KV_DIR/locker.log")"
+cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed after the lock went"
+rm "$release"
+rb_no_temp_files "$KV_WORK"
+kv_log "ok"

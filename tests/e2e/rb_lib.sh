@@ -1,0 +1,125 @@
+# Helpers of the fault, bad-input and soak cases. Source after lib.sh, call rb_init after
+# kv_init. The helper programs come from the e2e_rb_helpers fixture (rb_build_helpers.sh).
+
+# shellcheck disable=SC2034  # some variables are set here for the case scripts
+RB_BIN=""
+RB_OUT=""
+RB_SAVE_MESSAGE=""
+RB_BALLOONS=""
+
+rb_init() {
+    RB_BIN=$KV_SCRATCH/rb-bin
+    local exe
+    for exe in runmark.exe locker.exe kvrb.exe; do
+        [ -f "$RB_BIN/$exe" ] || fail "$RB_BIN/$exe not built (the e2e_rb_helpers fixture makes it)"
+    done
+}
+
+# Runs kvrb.exe; its stdout lands in RB_OUT. A failing kvrb fails the case, with its reason.
+rb() {
+    local rc
+    RB_OUT=$(wine "$RB_BIN/kvrb.exe" "$@" 2>"$KV_DIR/kvrb.err")
+    rc=$?
+    [ $rc -eq 0 ] || fail "kvrb $* exited $rc: $(cat "$KV_DIR/kvrb.err")"
+}
+
+# The Linux path of a path on C:, e.g. 'C:\kv\x.exe'.
+rb_unix_path() {
+    local rest=${1#[Cc]:\\}
+    printf '%s/%s\n' "$KV_C" "${rest//\\//}"
+}
+
+# Puts a copy of runmark.exe at the Windows path $1. Each run of it leaves one file in
+# the folder of the same name with ".runs" for ".exe".
+rb_install_runmark() {
+    local target
+    target=$(rb_unix_path "$1")
+    mkdir -p "$(dirname "$target")"
+    cp "$RB_BIN/runmark.exe" "$target"
+}
+
+# How many times the runmark copy at the Windows path $1 has run.
+rb_runs() {
+    local folder
+    folder=$(rb_unix_path "$1")
+    folder=${folder%.exe}.runs
+    if [ -d "$folder" ]; then
+        find "$folder" -type f | wc -l
+    else
+        echo 0
+    fi
+}
+
+# Polls up to $3 seconds until the runmark copy $1 has run at least $2 times; prints the count.
+rb_runs_when() {
+    local deadline=$((SECONDS + $3)) n
+    while :; do
+        n=$(rb_runs "$1")
+        if [ "$n" -ge "$2" ] || [ $SECONDS -ge $deadline ]; then
+            echo "$n"
+            return
+        fi
+        sleep 0.05
+    done
+}
+
+# kB of the process $1 from /proc/PID/status: "VMRSS SHMEM". The shared part is the X11
+# images of windows Wine has drawn: it swings by a megabyte or more with which windows
+# were shown last, while the program's own memory (anonymous and file pages) does not.
+rb_memory() {
+    awk '$1 == "VmRSS:" { r = $2 } $1 == "RssShmem:" { s = $2 } END { print r + 0, s + 0 }' \
+        "/proc/$1/status"
+}
+
+# Sets RB_BALLOONS to the handles of the visible tooltips_class32 windows, one a line:
+# Wine's explorer shows a tray balloon as one, about 2 s after it is asked for.
+rb_balloons() {
+    drv windows
+    RB_BALLOONS=$(awk '$3 == "tooltips_class32" { print $1 }' <<<"$DRV_OUT")
+}
+
+# For $2 seconds, the only balloon shown is $1, and it stays up. A balloon asked for again
+# replaces the one shown at once, and its successor shows 2 s later: hence the fixed watch.
+rb_balloon_stays() {
+    local deadline=$((SECONDS + $2))
+    while [ $SECONDS -lt $deadline ]; do
+        rb_balloons
+        assert_eq "$1" "$RB_BALLOONS" "balloons shown (the first one was $1)"
+        sleep 0.2
+    done
+}
+
+# No temporary file of a save is left in the folder $1.
+rb_no_temp_files() {
+    local left
+    left=$(find "$1" -maxdepth 1 -iname 'kv*.tmp')
+    [ -z "$left" ] || fail "temporary files left behind: $left"
+}
+
+# After a save failed: exactly one message box of the program, saying what failed and
+# where ($1: the full Windows path of config.kv); once dismissed, no other one comes and
+# the program ends within 10 s. The text lands in RB_SAVE_MESSAGE.
+rb_expect_save_failure() {
+    local text deadline
+    drv wait-top '#32770' Kelvarion 10000
+    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the message box's owner"
+    drv count-top '#32770' '*'
+    assert_eq 1 "$DRV_OUT" "dialogs shown at once"
+    drv dialog-text '#32770' Kelvarion
+    text=$(tr -d '\r' <<<"$DRV_OUT")
+    case $text in
+    "Kelvarion could not save its settings to"*) ;;
+    *) fail "message box text: [$text]" ;;
+    esac
+    grep -qiF -- "$1" <<<"$text" || fail "the message does not name $1: [$text]"
+    RB_SAVE_MESSAGE=$text
+    kv_log "message: $(tr '\n' ' ' <<<"$text")"
+    drv press '#32770' Kelvarion 1
+    deadline=$((SECONDS + 10))
+    while kv_alive "$KV_APP_PID"; do
+        drv count-top '#32770' '*'
+        assert_eq 0 "$DRV_OUT" "dialogs after the message box was dismissed"
+        [ $SECONDS -lt $deadline ] || fail "kelvarion still runs 10 s after the message box was dismissed"
+        sleep 0.1
+    done
+}

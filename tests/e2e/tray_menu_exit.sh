@@ -14,7 +14,7 @@ drv set-text 106 3
 
 tray_menu_open
 wait_for 5 "the tray icon's hover tip gone" drv_is 0 count-top tooltips_class32 '*'
-shot tray-menu '#32768' '*'
+shot tray-menu '#32768' '*' tray
 tray_menu_pick 2
 expect_clean_exit 10
 assert_eq "$KV_WORK/config.kv" "$(config_files)" "config.kv files after Exit"

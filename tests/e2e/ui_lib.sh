@@ -115,7 +115,8 @@ config_files() {
 
 # shot NAME CLASS TITLE [caption]: saves the real screen, cropped to the window, as NAME.png
 # in KV_SCREENSHOTS (when set). With "caption", it first waits until the window's title bar
-# is drawn active: Wine repaints it a little after the activation.
+# is drawn active: Wine repaints it a little after the activation. With "tray", the crop
+# reaches down to the screen's bottom right corner, so the tray icon is in the picture.
 shot() {
     local name=$1 rect x y w h active deadline
     [ -n "${KV_SCREENSHOTS:-}" ] || return 0
@@ -130,6 +131,10 @@ shot() {
             [ $SECONDS -lt $deadline ] || fail "the title bar of [$3] is not drawn active ($active)"
             sleep 0.1
         done
+    fi
+    if [ "${4:-}" == tray ]; then
+        x=$((x - 40)) y=$((y - 20))
+        w=$((1024 - x)) h=$((768 - y))
     fi
     mkdir -p "$KV_SCREENSHOTS"
     import -window root "$KV_DIR/shot.png" || fail "no screenshot of $DISPLAY"

@@ -26,7 +26,12 @@ std::string DecodeValue(uint32_t type, const std::vector<uint8_t>& data, IRegist
         uint32_t number = 0;
         for (size_t i = data.size() < 4 ? data.size() : 4; i > 0; --i)
             number = number << 8 | data[i - 1];
-        return std::to_string(number);
+        std::string digits;
+        do {
+            digits.insert(digits.begin(), static_cast<char>('0' + number % 10));
+            number /= 10;
+        } while (number != 0);
+        return digits;
     }
     default:
         return asPassed;

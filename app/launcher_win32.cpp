@@ -2,6 +2,7 @@
 
 #include "app/handles_win32.h"
 #include "app/launch_plan.h"
+#include "app/numbers.h"
 
 bool Win32ProgramLookup::IsFile(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -58,6 +59,6 @@ std::wstring SystemErrorText(DWORD error) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     if (text.empty())
-        text = L"System error " + std::to_wstring(error) + L".";
+        text = L"System error " + ToDecimal(error) + L".";
     return text;
 }

@@ -1,6 +1,5 @@
 #include "app/numbers.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -21,53 +20,86 @@ std::wstring_view Trim(std::wstring_view text) {
 
 std::optional<double> ParseNumber(std::wstring_view text, wchar_t decimalSeparator) {
     text = Trim(text);
-    // Validate by hand and hand from_chars a plain ASCII copy: it is
-    // locale-independent and knows nothing of wide text.
-    std::string ascii;
     size_t i = 0;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        if (text[i] == L'-')
-            ascii += '-';
-        ++i;
-    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+        negative = text[i++] == L'-';
+
+    // The digits as an integer times a power of ten. Only the first 19
+    // significant digits are kept exactly; the rest only move the exponent.
+    uint64_t mantissa = 0;
+    int kept = 0;
+    long exponent = 0;
     size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-        ascii += static_cast<char>(text[i++]);
+    bool fraction = false;
+    for (; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c == decimalSeparator && !fraction) {
+            fraction = true;
+            continue;
+        }
+        if (!IsDigit(c))
+            break;
         ++digits;
-    }
-    if (i < text.size() && text[i] == decimalSeparator) {
-        ascii += '.';
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) {
-            ascii += static_cast<char>(text[i++]);
-            ++digits;
+        if (mantissa == 0 && c == L'0') {
+            if (fraction)
+                --exponent;
+            continue;
+        }
+        if (kept < 19) {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(c - L'0');
+            ++kept;
+            if (fraction)
+                --exponent;
+        } else if (!fraction) {
+            ++exponent;
         }
     }
     if (digits == 0)
         return std::nullopt;
     if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
-        ascii += 'e';
         ++i;
+        bool negativeExponent = false;
         if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
-            ascii += static_cast<char>(text[i++]);
+            negativeExponent = text[i++] == L'-';
+        long written = 0;
         size_t exponentDigits = 0;
-        while (i < text.size() && IsDigit(text[i])) {
-            ascii += static_cast<char>(text[i++]);
-            ++exponentDigits;
+        for (; i < text.size() && IsDigit(text[i]); ++i, ++exponentDigits) {
+            if (written < 100000) // far past any double either way
+                written = written * 10 + (text[i] - L'0');
         }
         if (exponentDigits == 0)
             return std::nullopt;
+        exponent += negativeExponent ? -written : written;
     }
     if (i != text.size())
         return std::nullopt;
 
-    double value = 0;
-    const char* first = ascii.data();
-    const char* last = first + ascii.size();
-    auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || !std::isfinite(value))
+    while (mantissa != 0 && mantissa % 10 == 0) {
+        mantissa /= 10;
+        ++exponent;
+    }
+    // Up to 15 digits and a power of ten up to 22 are exact doubles, so one
+    // multiplication or division gives the correctly rounded value: every
+    // text a person types for a minutes value takes this path.
+    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double value = static_cast<double>(mantissa);
+    if (mantissa == 0) {
+        value = 0;
+    } else if (mantissa < (1ULL << 53) && exponent >= -22 && exponent <= 22) {
+        value = exponent < 0 ? value / kPowers[-exponent] : value * kPowers[exponent];
+    } else {
+        // Beyond that only an approximation: far from the values that matter here.
+        for (; exponent > 0 && std::isfinite(value); --exponent)
+            value *= 10;
+        for (; exponent < 0 && value != 0; ++exponent)
+            value /= 10;
+    }
+    if (!std::isfinite(value))
         return std::nullopt;
-    return value;
+    return negative ? -value : value;
 }
 
 std::optional<int16_t> RoundToInt16(double value) {
@@ -91,4 +123,16 @@ std::optional<int> WholeMinutes(std::wstring_view text, wchar_t decimalSeparator
     return static_cast<int>(*value);
 }
 
-std::wstring ToDecimal(int value) { return std::to_wstring(value); }
+std::wstring ToDecimal(long long value) {
+    // By hand: the library's formatting would bring a whole printf along.
+    unsigned long long magnitude =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        digits.insert(digits.begin(), L'-');
+    return digits;
+}

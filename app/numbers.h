@@ -19,4 +19,4 @@ std::optional<int16_t> RoundToInt16(double value);
 // 1..32767, "5.0" and " 5 " being 5.
 std::optional<int> WholeMinutes(std::wstring_view text, wchar_t decimalSeparator);
 
-std::wstring ToDecimal(int value);
+std::wstring ToDecimal(long long value);

@@ -55,7 +55,7 @@ DWORD WriteNewFile(const wchar_t* path, const std::string& bytes) {
 // process's own, so two copies saving at once never share a temporary file.
 DWORD ReplaceFileContents(const wchar_t* path, const std::string& bytes) {
     std::wstring temporary =
-        std::wstring(path) + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+        std::wstring(path) + L"." + ToDecimal(GetCurrentProcessId()) + L".tmp";
     DWORD error = WriteNewFile(temporary.c_str(), bytes);
     if (error == 0 &&
         !MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -24,6 +24,28 @@ TEST(ParseNumber, AcceptsWhatAPersonTypes) {
     }
 }
 
+TEST(ParseNumber, ShortDecimalsAreExactlyTheNearestDouble) {
+    // The same doubles the compiler makes of the same literals.
+    struct Case {
+        const wchar_t* text;
+        double expected;
+    };
+    const Case cases[] = {
+        {L"0.1", 0.1},       {L"2.675", 2.675},     {L"32767.5", 32767.5},
+        {L"0.000001", 1e-6}, {L"1e22", 1e22},       {L"123456789012345", 123456789012345.0},
+        {L"00012.50", 12.5}, {L"-0.5", -0.5},       {L"4.99999999999999", 4.99999999999999},
+        {L"1e-400", 0.0},    {L"5.000000000000000000000000", 5.0},
+    };
+    for (const Case& c : cases) {
+        std::optional<double> value = ParseNumber(c.text, L'.');
+        ASSERT_TRUE(value.has_value());
+        EXPECT_EQ(*value, c.expected) << std::wstring(c.text).size();
+    }
+    EXPECT_TRUE(ParseNumber(L"1e308", L'.').has_value()); // approximately
+    EXPECT_FALSE(ParseNumber(L"1e309", L'.').has_value());
+    EXPECT_FALSE(ParseNumber(L"1e99999999999", L'.').has_value());
+}
+
 TEST(ParseNumber, RejectsEverythingElse) {
     const wchar_t* rejected[] = {L"",    L" ",   L"abc", L"5a",   L"a5",  L"5 5", L"--5",
                                  L"+",   L".",   L"e5",  L"5e",   L"5e+", L"1,5", L"0x10",

@@ -5,6 +5,33 @@
 
 #include <vector>
 
+namespace {
+
+using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
+
+// comdlg32 brings a good part of the shell with it: it is loaded when the
+// picker is first used, not at start-up, and from the system folder only.
+HMODULE CommonDialogs() {
+    static HMODULE module = [] {
+        wchar_t path[MAX_PATH];
+        UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        if (length == 0 || length + 14 >= MAX_PATH)
+            return static_cast<HMODULE>(nullptr);
+        lstrcatW(path, L"\\comdlg32.dll");
+        return LoadLibraryW(path);
+    }();
+    return module;
+}
+
+template <typename Fn> Fn CommonDialogFunction(const char* name) {
+    HMODULE module = CommonDialogs();
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                  : nullptr;
+}
+
+} // namespace
+
 OpenResult Win32OpenDialog::Show(const OpenRequest& request) {
     std::vector<wchar_t> fileName(kCapacity, L'\0');
     request.fileName.copy(fileName.data(), kCapacity - 1);
@@ -22,9 +49,13 @@ OpenResult Win32OpenDialog::Show(const OpenRequest& request) {
     // NOCHANGEDIR: config.kv lives in the working directory, which must stay put.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                    OFN_FILEMUSTEXIST;
-    if (GetOpenFileNameW(&dialog))
+    static auto getOpenFileName = CommonDialogFunction<GetOpenFileNameFn>("GetOpenFileNameW");
+    static auto extendedError = CommonDialogFunction<CommDlgExtendedErrorFn>("CommDlgExtendedError");
+    if (!getOpenFileName || !extendedError)
+        return {OpenStatus::Failed, L""};
+    if (getOpenFileName(&dialog))
         return {OpenStatus::Chosen, fileName.data()};
-    switch (CommDlgExtendedError()) {
+    switch (extendedError()) {
     case 0:
         return {OpenStatus::Cancelled, L""};
     case FNERR_INVALIDFILENAME:

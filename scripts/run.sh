@@ -12,7 +12,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 if [ ! -d "$WINEPREFIX" ]; then
     echo "Making a Wine prefix in $WINEPREFIX (once)..."
-    WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    WINEARCH=win32 wineboot -i >/dev/null 2>&1
     wineserver -w
 fi
 

@@ -78,9 +78,9 @@ void LayOut(HWND dialog, AboutState& state) {
     title.lfWeight = FW_BOLD;
     UniqueFont titleFont(CreateFontIndirectW(&title));
     for (size_t i = 0; i < kAboutControlCount; ++i) {
-        const ControlSpec& spec = kAboutControls[i];
-        PlaceControl(dialog, spec, state.dpi,
-                     spec.id == ControlId::lblTitle ? titleFont.get() : font.get());
+        const ControlSpec& item = kAboutControls[i];
+        PlaceControl(dialog, item, state.dpi,
+                     item.id == ControlId::lblTitle ? titleFont.get() : font.get());
     }
     state.font = std::move(font);
     state.titleFont = std::move(titleFont);

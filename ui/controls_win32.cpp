@@ -2,11 +2,11 @@
 
 #include "ui/dpi_win32.h"
 
-HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& spec) {
+HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& item) {
     const wchar_t* className = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
-    switch (spec.kind) {
+    switch (item.kind) {
     case ControlKind::Label:
         style |= SS_LEFT | SS_NOPREFIX;
         break;
@@ -27,32 +27,32 @@ HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& spec) {
         style |= WS_TABSTOP | BS_DEFPUSHBUTTON;
         break;
     }
-    HWND control = CreateWindowExW(exStyle, className, spec.text, style, 0, 0, 0, 0, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
+    HWND control = CreateWindowExW(exStyle, className, item.text, style, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance,
                                    nullptr);
-    if (spec.kind == ControlKind::Edit)
+    if (item.kind == ControlKind::Edit)
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // as long as the user likes
     return control;
 }
 
-void PlaceControl(HWND parent, const ControlSpec& spec, int dpi, HFONT font) {
-    HWND control = GetDlgItem(parent, spec.id);
+void PlaceControl(HWND parent, const ControlSpec& item, int dpi, HFONT font) {
+    HWND control = GetDlgItem(parent, item.id);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetWindowPos(control, nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
-                 TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi),
+    SetWindowPos(control, nullptr, TwipsToPixels(item.left, dpi), TwipsToPixels(item.top, dpi),
+                 TwipsToPixels(item.width, dpi), TwipsToPixels(item.height, dpi),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {
 
-bool LabelsFit(HDC dc, const ControlSpec* specs, size_t count, int dpi) {
+bool LabelsFit(HDC dc, const ControlSpec* items, size_t count, int dpi) {
     for (size_t i = 0; i < count; ++i) {
-        const ControlSpec& spec = specs[i];
-        if (spec.kind != ControlKind::Label)
+        const ControlSpec& item = items[i];
+        if (item.kind != ControlKind::Label)
             continue;
-        RECT box{0, 0, TwipsToPixels(spec.width, dpi), 0};
-        DrawTextW(dc, spec.text, -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        if (box.right > TwipsToPixels(spec.width, dpi) || box.bottom > TwipsToPixels(spec.height, dpi))
+        RECT box{0, 0, TwipsToPixels(item.width, dpi), 0};
+        DrawTextW(dc, item.text, -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        if (box.right > TwipsToPixels(item.width, dpi) || box.bottom > TwipsToPixels(item.height, dpi))
             return false;
     }
     return true;
@@ -60,7 +60,7 @@ bool LabelsFit(HDC dc, const ControlSpec* specs, size_t count, int dpi) {
 
 } // namespace
 
-UniqueFont FontThatFits(const ControlSpec* specs, size_t count, int dpi) {
+UniqueFont FontThatFits(const ControlSpec* items, size_t count, int dpi) {
     UniqueFont font = MessageFont(dpi);
     LOGFONTW shape{};
     if (!font || !GetObjectW(font.get(), sizeof shape, &shape) || shape.lfHeight >= 0)
@@ -69,7 +69,7 @@ UniqueFont FontThatFits(const ControlSpec* specs, size_t count, int dpi) {
     const LONG smallest = -MulDiv(11, dpi, 96); // 8 points
     for (;;) {
         HGDIOBJ old = SelectObject(dc, font.get());
-        bool fits = LabelsFit(dc, specs, count, dpi);
+        bool fits = LabelsFit(dc, items, count, dpi);
         SelectObject(dc, old);
         if (fits || shape.lfHeight >= smallest)
             break;

@@ -26,6 +26,7 @@ ConfigValues DecodeConfig(std::wstring_view text, wchar_t decimalSeparator) {
     std::wstring_view minutes = NextLine(text);
     if (std::optional<double> number = ParseNumber(minutes, decimalSeparator)) {
         if (std::optional<int16_t> rounded = RoundToInt16(*number)) {
+            values.minutesValue = rounded;
             values.minutes = ToDecimal(*rounded);
             return values;
         }

@@ -1,6 +1,7 @@
 // The two-line "config.kv": program text, then minutes text, each ending CR LF.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 struct ConfigValues {
     std::optional<std::wstring> program; // absent: keep the window's default
     std::optional<std::wstring> minutes;
+    std::optional<int16_t> minutesValue; // the second line as a number, when it is one
 };
 
 // Reads what a file holds. Lines may end in CR LF or LF; lines past the

@@ -83,11 +83,10 @@ void LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
         module.savedProgram = *values.program;
         SetWindowTextW(prgToRun, values.program->c_str());
     }
-    if (values.minutes) {
-        if (std::optional<double> number = ParseNumber(*values.minutes, L'.'))
-            module.savedMinutes = RoundToInt16(*number).value_or(module.savedMinutes);
+    if (values.minutesValue)
+        module.savedMinutes = *values.minutesValue;
+    if (values.minutes)
         SetWindowTextW(everyNMins, values.minutes->c_str());
-    }
 }
 
 DWORD SaveConfiguration(HWND prgToRun, HWND everyNMins) {

@@ -48,6 +48,14 @@ TEST(DecodeConfig, ShortFilesKeepTheDefaults) {
     }
 }
 
+TEST(DecodeConfig, KeepsTheNumberOfANumericSecondLine) {
+    EXPECT_EQ(DecodeConfig(L"p\r\n7.5\r\n", L'.').minutesValue, std::optional<int16_t>(8));
+    EXPECT_EQ(DecodeConfig(L"p\r\n-32768\r\n", L'.').minutesValue, std::optional<int16_t>(-32768));
+    EXPECT_FALSE(DecodeConfig(L"p\r\nabc\r\n", L'.').minutesValue.has_value());
+    EXPECT_FALSE(DecodeConfig(L"p\r\n32768\r\n", L'.').minutesValue.has_value());
+    EXPECT_FALSE(DecodeConfig(L"p\r\n", L'.').minutesValue.has_value());
+}
+
 TEST(DecodeConfig, UsesTheLocaleSeparator) {
     EXPECT_EQ(*DecodeConfig(L"p\r\n7,5\r\n", L',').minutes, L"8");
     EXPECT_EQ(*DecodeConfig(L"p\r\n7.5\r\n", L',').minutes, L"7.5");

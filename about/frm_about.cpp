@@ -4,6 +4,7 @@
 #include "app/handles_win32.h"
 #include "app/launcher_win32.h"
 #include "app/text_win32.h"
+#include "resources/resource_ids.h"
 #include "resources/version.h"
 #include "tray/tray_win32.h"
 #include "ui/control_ids.h"
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr DWORD kStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr int kAppIcon = 1;
 
 HKEY KeyFromBits(uint32_t bits) {
     return reinterpret_cast<HKEY>(static_cast<uintptr_t>(bits));
@@ -126,7 +126,7 @@ void frmAbout_Load(HWND dialog, AboutState& state) {
     for (size_t i = 0; i < kAboutControlCount; ++i)
         CreateControl(dialog, state.instance, kAboutControls[i]);
     int iconSize = MulDiv(32, state.dpi, USER_DEFAULT_SCREEN_DPI);
-    state.icon.reset(static_cast<HICON>(LoadImageW(state.instance, MAKEINTRESOURCEW(kAppIcon),
+    state.icon.reset(static_cast<HICON>(LoadImageW(state.instance, MAKEINTRESOURCEW(IDI_KV_APP),
                                                    IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR)));
     SendDlgItemMessageW(dialog, ControlId::picIcon, STM_SETICON,
                         reinterpret_cast<WPARAM>(state.icon.get()), 0);

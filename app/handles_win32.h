@@ -54,14 +54,8 @@ struct MenuTraits {
     static bool IsValid(HMENU h) { return h != nullptr; }
     static void Close(HMENU h) { DestroyMenu(h); }
 };
-struct RegKeyTraits {
-    static HKEY Invalid() { return nullptr; }
-    static bool IsValid(HKEY h) { return h != nullptr; }
-    static void Close(HKEY h) { RegCloseKey(h); }
-};
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
-using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;

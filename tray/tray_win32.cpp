@@ -5,11 +5,9 @@
 #include <cstddef>
 #include <cstring>
 
-namespace {
+#include "resources/resource_ids.h"
 
-constexpr int kAppIcon = 1;
-constexpr int kWaitingIcon = 101;
-constexpr int kRunningIcon = 102;
+namespace {
 
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 
@@ -36,12 +34,12 @@ uint32_t HandleBits(const void* handle) {
 void IconSet::Load(HINSTANCE instance, int dpi) {
     int big = MetricForDpi(SM_CXICON, dpi);
     int small = MetricForDpi(SM_CXSMICON, dpi);
-    appBig = LoadIconAt(instance, kAppIcon, big);
-    appSmall = LoadIconAt(instance, kAppIcon, small);
-    waitingBig = LoadIconAt(instance, kWaitingIcon, big);
-    waitingSmall = LoadIconAt(instance, kWaitingIcon, small);
-    runningBig = LoadIconAt(instance, kRunningIcon, big);
-    runningSmall = LoadIconAt(instance, kRunningIcon, small);
+    appBig = LoadIconAt(instance, IDI_KV_APP, big);
+    appSmall = LoadIconAt(instance, IDI_KV_APP, small);
+    waitingBig = LoadIconAt(instance, IDI_KV_WAITING, big);
+    waitingSmall = LoadIconAt(instance, IDI_KV_WAITING, small);
+    runningBig = LoadIconAt(instance, IDI_KV_RUNNING, big);
+    runningSmall = LoadIconAt(instance, IDI_KV_RUNNING, small);
 }
 
 bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {

@@ -5,6 +5,7 @@
 #include "app/module1.h"
 #include "app/text_win32.h"
 #include "config/config_file_win32.h"
+#include "resources/resource_ids.h"
 #include "tray/tray_events.h"
 #include "ui/control_ids.h"
 #include "ui/controls_win32.h"
@@ -18,7 +19,6 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 60000;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-constexpr int kAppIcon = 1;
 
 // Dialogs, message boxes and the Open dialog alike are cancelled.
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
@@ -50,7 +50,7 @@ bool Form1::Register(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIcon));
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KV_APP));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kForm1Class;

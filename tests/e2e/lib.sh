@@ -103,11 +103,11 @@ kv_start_xvfb() {
     fail "display $DISPLAY does not answer"
 }
 
-# Makes the template prefix: 32-bit, with Wine's virtual desktop as the default desktop
-# (real frames, a taskbar with the tray, and fast hides).
+# Makes the template prefix: 32-bit unless KV_WINEARCH says win64, with Wine's virtual desktop
+# as the default desktop (real frames, a taskbar with the tray, and fast hides).
 kv_make_template() {
     rm -rf "$KV_TEMPLATE"
-    export WINEPREFIX=$KV_TEMPLATE WINEARCH=win32
+    export WINEPREFIX=$KV_TEMPLATE WINEARCH=${KV_WINEARCH:-win32}
     wineboot -i >"$KV_DIR/wineboot.log" 2>&1 || fail "wineboot failed: $(cat "$KV_DIR/wineboot.log")"
     wineserver -w
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f \

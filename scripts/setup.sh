@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12: the mingw-w64 cross
-# toolchain, CMake and Ninja, GoogleTest, Wine with its 32-bit part, Xvfb and
+# toolchains (32- and 64-bit), CMake and Ninja, GoogleTest, Wine with its 32-bit part, Xvfb and
 # xdotool. Does nothing when all of it is there already.
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ libgtest-dev clang libclang-rt-dev
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+    g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine32:i386 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick
 )
 

@@ -70,9 +70,9 @@ kv_arch_unavailable() {
         return 0
     fi
     if ! out=$("$loader" --version 2>&1); then
-        echo "this kernel does not run 32-bit programs ($loader: ${out##*: }), so the 32-bit" \
-            "build cannot run; they run where the kernel has 32-bit support (boot with" \
-            "ia32_emulation=on), or force a try with KV_E2E_ARCHES=x86,x64"
+        echo "this kernel does not run 32-bit programs ($loader: ${out##*: });" \
+            "the 32-bit build's tests need a kernel with 32-bit support (boot it with" \
+            "ia32_emulation=on); KV_E2E_ARCHES=x86,x64 forces a try"
         return 0
     fi
     return 1

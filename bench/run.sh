@@ -38,18 +38,21 @@ done
 # 32-bit loader; then the 64-bit build and a 64-bit floor are measured in a 64-bit prefix.
 WHY_BITS=" (chosen with KV_BENCH_BITS)"
 if [ -z "${KV_BENCH_BITS:-}" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        KV_BENCH_BITS=32 WHY_BITS=""
-    else
+    if why=$(kv_arch_unavailable x86); then
         KV_BENCH_BITS=64
-        WHY_BITS=": this machine cannot run 32-bit Wine programs (\`/usr/lib/wine/wine --version\` fails), so the 64-bit build and a 64-bit floor stand in for the 32-bit product; both sizes are below"
+        WHY_BITS=": ${why%%;*}, so the 64-bit build and a 64-bit floor stand in for the 32-bit product; both sizes are below"
+    else
+        KV_BENCH_BITS=32 WHY_BITS=""
     fi
 fi
 case $KV_BENCH_BITS in
-32) PRESET=mingw-i686 CROSS=i686-w64-mingw32 OTHER_PRESET=mingw-x86_64 ;;
-64) PRESET=mingw-x86_64 CROSS=x86_64-w64-mingw32 OTHER_PRESET=mingw-i686 ;;
+32) KV_ARCH=x86 PRESET=mingw-i686 OTHER_PRESET=mingw-x86_64 ;;
+64) KV_ARCH=x64 PRESET=mingw-x86_64 OTHER_PRESET=mingw-i686 ;;
 *) echo "run.sh: KV_BENCH_BITS must be 32 or 64" >&2; exit 2 ;;
 esac
+# Wine's loader (KV_WINE) and prefix kind for that build, and its cross compiler (KV_MINGW).
+kv_arch
+CROSS=$KV_MINGW
 
 # Start-up is done once the program sleeps in its message loop; RSS is flat from then on.
 SETTLE_S=2
@@ -65,7 +68,7 @@ WINDOWS_DLLS=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msv
 # shellcheck disable=SC2034  # read by lib.sh
 KV_CASE=bench
 KV_DIR=$SCRATCH/run
-KV_TEMPLATE=$SCRATCH/template-prefix
+KV_TEMPLATE=$SCRATCH/template-prefix-$KV_ARCH
 BUILD=$SCRATCH/$PRESET
 TOOLS=$SCRATCH/tools
 DATA=$KV_DIR/data
@@ -77,17 +80,6 @@ mkdir -p "$KV_DIR" "$TOOLS" "$DATA"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEPREFIX
 trap kv_cleanup EXIT
-if [ "$KV_BENCH_BITS" == 64 ]; then
-    # wineboot and /usr/bin/wine would pick the 32-bit loader: a wine that is the 64-bit one.
-    KV_TEMPLATE=$SCRATCH/template-prefix-64
-    export KV_WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
-    mkdir -p "$SCRATCH/wine64-bin"
-    for name in wine wine-stable; do
-        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$SCRATCH/wine64-bin/$name"
-        chmod +x "$SCRATCH/wine64-bin/$name"
-    done
-    export PATH=$SCRATCH/wine64-bin:$PATH
-fi
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
@@ -162,7 +154,7 @@ FLOOR_CLASS=KelvarionBenchFloor
 # explorer) keep its output open, and a command substitution would wait for them.
 PROBE_OUT=""
 probe() {
-    wine "$C/bench/probe.exe" "$@" >"$KV_DIR/probe.out" 2>"$KV_DIR/probe.err" ||
+    "$KV_WINE" "$C/bench/probe.exe" "$@" >"$KV_DIR/probe.out" 2>"$KV_DIR/probe.err" ||
         fail "probe $* failed: $(cat "$KV_DIR/probe.err")"
     PROBE_OUT=$(cat "$KV_DIR/probe.out")
 }
@@ -492,7 +484,7 @@ CMDLINE="KV_BENCH_RUNS=$RUNS KV_BENCH_CPU_RUNS=$CPU_RUNS KV_BENCH_IDLE_S=$IDLE_S
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Machine: $(nproc) cores, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)," \
         "$(awk '/^MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo) RAM," \
-        "$(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version)," \
+        "$(. /etc/os-release && echo "$PRETTY_NAME"), $("$KV_WINE" --version)," \
         "$($CROSS-g++ --version | head -n1)"
     echo "- Load average (1, 5, 15 min) at start: $START_LOAD; at end: $END_LOAD." \
         "The machine is shared: other work ran alongside."

@@ -11,6 +11,7 @@ namespace {
 class FakeLookup : public IProgramLookup {
 public:
     bool IsFile(const std::wstring& path) override { return files.count(path) != 0; }
+    bool IsFolder(const std::wstring&) override { return false; }
     std::wstring SearchProgram(const std::wstring&) override { return {}; }
     std::wstring SystemDirectory() override { return L"C:\\windows\\system32"; }
     std::set<std::wstring> files{L"C:\\Program Files\\Tool\\run.bat", L"C:\\x.exe"};

@@ -16,9 +16,8 @@ namespace {
 
 constexpr DWORD kStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
-HKEY KeyFromBits(uint32_t bits) {
-    return reinterpret_cast<HKEY>(static_cast<uintptr_t>(bits));
-}
+// Predefined roots such as HKEY_LOCAL_MACHINE are negative numbers widened.
+HKEY KeyFromBits(uint32_t bits) { return HandleFromBits<HKEY>(bits); }
 
 class Win32Registry : public IRegistry {
 public:
@@ -78,7 +77,7 @@ void LayOut(HWND dialog, AboutState& state) {
     title.lfWeight = FW_BOLD;
     UniqueFont titleFont(CreateFontIndirectW(&title));
     for (size_t i = 0; i < kAboutControlCount; ++i) {
-        const ControlSpec& item = kAboutControls[i];
+        const ControlItem& item = kAboutControls[i];
         PlaceControl(dialog, item, state.dpi,
                      item.id == ControlId::lblTitle ? titleFont.get() : font.get());
     }

@@ -4,6 +4,18 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "app/handle_bits.h"
+
+// A handle as the 32-bit field that holds it, and back at this build's width.
+inline uint32_t HandleBits(const void* handle) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
+}
+template <typename Handle> Handle HandleFromBits(uint32_t bits) {
+    return reinterpret_cast<Handle>(static_cast<uintptr_t>(WidenHandle(bits)));
+}
+
 template <typename T, typename Traits> class UniqueHandle {
 public:
     UniqueHandle() = default;

@@ -2,6 +2,37 @@
 
 #include <cstring>
 
+#include "app/handle_bits.h"
+
+namespace {
+
+void Put(ShellRecord& out, size_t offset, uint64_t value, size_t width) {
+    for (size_t i = 0; i < width; ++i)
+        out.bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+} // namespace
+
+ShellRecord ToShellRecord(const TrayIconData& record, size_t pointerBytes) {
+    // Fields in order, each handle aligned to its own width.
+    const size_t w = pointerBytes == 8 ? 8 : 4;
+    ShellRecord out;
+    out.size = ShellRecordSize(w);
+    size_t at = 0;
+    Put(out, at, out.size, 4);
+    at = w;
+    Put(out, at, WidenHandle(record.hWnd), w);
+    at += w;
+    Put(out, at, record.uID, 4);
+    Put(out, at + 4, record.uFlags, 4);
+    Put(out, at + 8, record.uCallbackMessage, 4);
+    at = (at + 12 + w - 1) / w * w;
+    Put(out, at, WidenHandle(record.hIcon), w);
+    at += w;
+    std::memcpy(&out.bytes[at], record.szTip, sizeof record.szTip);
+    return out;
+}
+
 void FillTip(TrayIconData& record, std::string_view tip) {
     std::memset(record.szTip, ' ', sizeof record.szTip);
     size_t length = tip.size() < sizeof record.szTip ? tip.size() : sizeof record.szTip;

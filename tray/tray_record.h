@@ -1,13 +1,16 @@
 // The tray icon's record as the shell reads it, and the operations on it.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "app/scheduler.h" // TrayState
 
-// The shell's first, 88-byte ANSI notification record. Handles are 32-bit:
-// this is a 32-bit program.
+// The shell's first ANSI notification record in its 32-bit form, 88 bytes.
+// It is the program's state whatever the build; ToShellRecord makes the
+// record a build of the other width hands to the shell.
 struct TrayIconData {
     uint32_t cbSize;
     uint32_t hWnd;
@@ -22,6 +25,15 @@ static_assert(sizeof(TrayIconData) == 88, "the shell reads exactly 88 bytes");
 constexpr uint32_t kTrayIconId = 1;
 constexpr uint32_t kTrayFlags = 7;                  // message + icon + tip
 constexpr uint32_t kTrayCallbackMessage = 0x8000 + 1; // WM_APP + 1: never a real mouse message
+
+// The same record as the shell of a build with pointerBytes-wide pointers
+// reads it (4: the same 88 bytes; 8: 104 bytes, handles sign-extended).
+struct ShellRecord {
+    std::array<unsigned char, 104> bytes{};
+    size_t size = 0;
+};
+constexpr size_t ShellRecordSize(size_t pointerBytes) { return pointerBytes == 8 ? 104 : 88; }
+ShellRecord ToShellRecord(const TrayIconData& record, size_t pointerBytes);
 
 enum class TrayOp : uint32_t { Add = 0, Modify = 1, Delete = 2 };
 

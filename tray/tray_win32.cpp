@@ -26,11 +26,6 @@ UniqueIcon LoadIconAt(HINSTANCE instance, int id, int size) {
 
 } // namespace
 
-uint32_t HandleBits(const void* handle) {
-    static_assert(sizeof(void*) == 4, "the tray record holds 32-bit handles");
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
-}
-
 void IconSet::Load(HINSTANCE instance, int dpi) {
     int big = MetricForDpi(SM_CXICON, dpi);
     int small = MetricForDpi(SM_CXSMICON, dpi);
@@ -43,10 +38,16 @@ void IconSet::Load(HINSTANCE instance, int dpi) {
 }
 
 bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {
-    NOTIFYICONDATAA data;
-    static_assert(offsetof(NOTIFYICONDATAA, szTip) == offsetof(TrayIconData, szTip),
-                  "same bytes as the shell's record");
-    std::memcpy(&data, &record, sizeof record);
+    // The shell's first record form at this build's width: a 64-bit shell
+    // reads 104 bytes with 64-bit handles, and would not know 88.
+    ShellRecord native = ToShellRecord(record, sizeof(void*));
+    // NOTIFYICONDATAA_V1_SIZE, in a form every compiler takes as a constant.
+    static_assert(ShellRecordSize(sizeof(void*)) == offsetof(NOTIFYICONDATAA, szTip) + 64,
+                  "the shell's first record form");
+    static_assert(offsetof(NOTIFYICONDATAA, hIcon) + sizeof(HICON) == offsetof(NOTIFYICONDATAA, szTip),
+                  "the icon comes right before the tip");
+    NOTIFYICONDATAA data{};
+    std::memcpy(&data, native.bytes.data(), native.size);
     return Shell_NotifyIconA(static_cast<DWORD>(op), &data) != FALSE;
 }
 

@@ -32,5 +32,3 @@ private:
     HWND window_;
     const IconSet& icons_;
 };
-
-uint32_t HandleBits(const void* handle);

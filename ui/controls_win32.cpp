@@ -2,7 +2,7 @@
 
 #include "ui/dpi_win32.h"
 
-HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& item) {
+HWND CreateControl(HWND parent, HINSTANCE instance, const ControlItem& item) {
     const wchar_t* className = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
@@ -35,7 +35,7 @@ HWND CreateControl(HWND parent, HINSTANCE instance, const ControlSpec& item) {
     return control;
 }
 
-void PlaceControl(HWND parent, const ControlSpec& item, int dpi, HFONT font) {
+void PlaceControl(HWND parent, const ControlItem& item, int dpi, HFONT font) {
     HWND control = GetDlgItem(parent, item.id);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowPos(control, nullptr, TwipsToPixels(item.left, dpi), TwipsToPixels(item.top, dpi),
@@ -45,9 +45,9 @@ void PlaceControl(HWND parent, const ControlSpec& item, int dpi, HFONT font) {
 
 namespace {
 
-bool LabelsFit(HDC dc, const ControlSpec* items, size_t count, int dpi) {
+bool LabelsFit(HDC dc, const ControlItem* items, size_t count, int dpi) {
     for (size_t i = 0; i < count; ++i) {
-        const ControlSpec& item = items[i];
+        const ControlItem& item = items[i];
         if (item.kind != ControlKind::Label)
             continue;
         RECT box{0, 0, TwipsToPixels(item.width, dpi), 0};
@@ -60,7 +60,7 @@ bool LabelsFit(HDC dc, const ControlSpec* items, size_t count, int dpi) {
 
 } // namespace
 
-UniqueFont FontThatFits(const ControlSpec* items, size_t count, int dpi) {
+UniqueFont FontThatFits(const ControlItem* items, size_t count, int dpi) {
     UniqueFont font = MessageFont(dpi);
     LOGFONTW shape{};
     if (!font || !GetObjectW(font.get(), sizeof shape, &shape) || shape.lfHeight >= 0)

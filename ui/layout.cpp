@@ -3,7 +3,7 @@
 #include "resources/version.h"
 #include "ui/control_ids.h"
 
-const ControlSpec kForm1Controls[] = {
+const ControlItem kForm1Controls[] = {
     {ControlId::Label1, ControlKind::Label,
      L"This program will run a specified .exe or .bat file at regular intervals while hiding in "
      L"the system tray.",
@@ -20,7 +20,7 @@ const ControlSpec kForm1Controls[] = {
 };
 const size_t kForm1ControlCount = sizeof kForm1Controls / sizeof kForm1Controls[0];
 
-const ControlSpec kAboutControls[] = {
+const ControlItem kAboutControls[] = {
     {ControlId::cmdOK, ControlKind::DefaultButton, L"OK", 4245, 2160, 1260, 345},
     {ControlId::picIcon, ControlKind::Icon, L"", 240, 240, 540, 540},
     {ControlId::cmdSysInfo, ControlKind::Button, L"&System Info...", 4260, 2640, 1245, 345},

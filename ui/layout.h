@@ -5,7 +5,7 @@
 
 enum class ControlKind { Label, Edit, Button, DefaultButton, Icon };
 
-struct ControlSpec {
+struct ControlItem {
     int id;
     ControlKind kind;
     const wchar_t* text;
@@ -13,13 +13,13 @@ struct ControlSpec {
 };
 
 // Form1's controls in tab order.
-extern const ControlSpec kForm1Controls[];
+extern const ControlItem kForm1Controls[];
 extern const size_t kForm1ControlCount;
 constexpr int kForm1ClientWidth = 4830; // twips
 constexpr int kForm1ClientHeight = 2580;
 
 // frmAbout's controls in tab order.
-extern const ControlSpec kAboutControls[];
+extern const ControlItem kAboutControls[];
 extern const size_t kAboutControlCount;
 constexpr int kAboutClientWidth = 5730;
 constexpr int kAboutClientHeight = 3885;

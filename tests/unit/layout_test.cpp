@@ -20,7 +20,7 @@ TEST(TwipsToPixels, FifteenTwipsAPixelAtNinetySixDpi) {
 TEST(Form1Layout, EveryControlFitsTheClientAreaAtEveryScale) {
     std::set<int> ids;
     for (size_t i = 0; i < kForm1ControlCount; ++i) {
-        const ControlSpec& c = kForm1Controls[i];
+        const ControlItem& c = kForm1Controls[i];
         EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
         for (int dpi : {96, 120, 144, 192, 288}) {
             EXPECT_LE(TwipsToPixels(c.left, dpi) + TwipsToPixels(c.width, dpi),

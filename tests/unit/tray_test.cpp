@@ -1,3 +1,4 @@
+#include "app/handle_bits.h"
 #include "tray/failure_notice.h"
 #include "tray/tray_events.h"
 #include "tray/tray_record.h"
@@ -81,6 +82,51 @@ TEST(TrayRecord, TipIsTextThenNulThenBlanksCutAtSixtyFour) {
     // A shorter tip after a longer one leaves nothing of the old one.
     FillTip(record, "ab");
     EXPECT_EQ(TipBytes(record), std::string("ab") + '\0' + std::string(61, ' '));
+}
+
+uint64_t LittleEndianAt(const ShellRecord& record, size_t offset, size_t width) {
+    uint64_t value = 0;
+    for (size_t i = width; i-- > 0;)
+        value = value << 8 | record.bytes[offset + i];
+    return value;
+}
+
+TEST(TrayRecord, ShellRecordAtEachPointerWidth) {
+    TrayIconData record{};
+    FakeShell shell;
+    Tray tray(record, shell);
+    // A handle with the top bit set, as Windows may hand out.
+    tray.AddTrayIcon(0x800A01C4, 0x0003BEEF);
+    struct Layout {
+        size_t pointer, size, hWnd, uID, flags, message, hIcon, tip;
+        uint64_t window;
+    };
+    const Layout layouts[] = {
+        {4, 88, 4, 8, 12, 16, 20, 24, 0x800A01C4u},
+        // 64-bit: handles aligned to 8 and widened with the sign.
+        {8, 104, 8, 16, 20, 24, 32, 40, 0xFFFFFFFF800A01C4u},
+    };
+    for (const Layout& l : layouts) {
+        SCOPED_TRACE(l.pointer);
+        ShellRecord native = ToShellRecord(record, l.pointer);
+        ASSERT_EQ(native.size, l.size);
+        EXPECT_EQ(LittleEndianAt(native, 0, 4), l.size);
+        EXPECT_EQ(LittleEndianAt(native, l.hWnd, l.pointer), l.window);
+        EXPECT_EQ(LittleEndianAt(native, l.uID, 4), 1u);
+        EXPECT_EQ(LittleEndianAt(native, l.flags, 4), 7u);
+        EXPECT_EQ(LittleEndianAt(native, l.message, 4), 0x8001u);
+        EXPECT_EQ(LittleEndianAt(native, l.hIcon, l.pointer), 0x0003BEEFu);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&native.bytes[l.tip]), 64),
+                  TipBytes(record));
+    }
+    // The 32-bit form is the record itself.
+    EXPECT_EQ(std::memcmp(ToShellRecord(record, 4).bytes.data(), &record, 88), 0);
+}
+
+TEST(HandleBits, RegistryRootsWidenWithTheSign) {
+    EXPECT_EQ(WidenHandle(0x80000002u), 0xFFFFFFFF80000002u); // HKEY_LOCAL_MACHINE
+    EXPECT_EQ(WidenHandle(0x00010036u), 0x00010036u);
+    EXPECT_EQ(static_cast<uint32_t>(WidenHandle(0x80000002u)), 0x80000002u);
 }
 
 TEST(Tray, ALaunchGoesToRunningAndBack) {

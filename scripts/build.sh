@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds kelvarion.exe (mingw-w64, 32-bit) and the native unit tests.
+# Builds kelvarion.exe twice (mingw-w64: 32-bit, the product, and 64-bit) and the
+# native unit tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset mingw-i686 >/dev/null
-cmake --build --preset mingw-i686
+for preset in mingw-i686 mingw-x86_64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+done
 cmake --preset native >/dev/null
 cmake --build --preset native

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Makes the README's screenshots from the real program under Wine: runs the
-# end-to-end cases that take them, then copies them to docs/screenshots/.
+# Makes the README's screenshots from the real program under Wine: runs the end-to-end
+# cases that take them, for the build this machine runs (the 32-bit one where it can),
+# then copies them to docs/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
-rm -rf build/native/screenshots
-ctest --preset native -R 'e2e_(window_layout|tray_menu_exit|about_dialog)$'
+arch=x64
+/usr/lib/wine/wine --version >/dev/null 2>&1 && arch=x86
+rm -rf "build/native/screenshots/$arch"
+ctest --preset native -R "e2e_${arch}_(window_layout|tray_menu_exit|about_dialog)\$"
 mkdir -p docs/screenshots
-cp build/native/screenshots/window.png build/native/screenshots/tray-menu.png \
-    build/native/screenshots/about.png docs/screenshots/
-echo "Screenshots in docs/screenshots/"
+for shot in window tray-menu about; do
+    cp "build/native/screenshots/$arch/$shot.png" docs/screenshots/
+done
+echo "Screenshots of the $arch build in docs/screenshots/"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12: the mingw-w64 cross
-# toolchain, CMake and Ninja, GoogleTest, Wine with its 32-bit part, Xvfb and
-# xdotool. Does nothing when all of it is there already.
+# toolchains (32- and 64-bit), CMake and Ninja, GoogleTest, Wine with its 32- and
+# 64-bit loaders, Xvfb and xdotool. Does nothing when all of it is there already.
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ libgtest-dev clang libclang-rt-dev
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
-    wine wine32:i386 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick
+    g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick
 )
 
 as_root() {

@@ -14,7 +14,7 @@ kv_setup
 path_key='HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO'
 folder_key='HKLM\SOFTWARE\Microsoft\Shared Tools Location'
 reg_quiet() {
-    wine reg "$@" >>"$KV_DIR/reg.log" 2>&1
+    "$KV_WINE" reg "$@" >>"$KV_DIR/reg.log" 2>&1
 }
 # Wine's prefix may name its own msinfo32: start from neither key.
 reg_quiet delete "$path_key" /f
@@ -24,7 +24,7 @@ reg_quiet query "$folder_key" && fail "$folder_key is still there"
 
 build_tool() {
     mkdir -p "$(dirname "$1")"
-    i686-w64-mingw32-g++ -O2 -mwindows -static -o "$1" "$(dirname "$0")/fake_sysinfo.cpp" ||
+    "$KV_MINGW-g++" -O2 -mwindows -static -o "$1" "$(dirname "$0")/fake_sysinfo.cpp" ||
         fail "could not build the stand-in tool"
 }
 case $KV_VARIANT in

@@ -16,6 +16,10 @@ namespace {
 const int kOk = 0;
 const int kFailed = 1;
 const int kUsage = 2;
+// How long a message sent to the program may take. Generous: Wine's edit control takes
+// many seconds over a text of megabytes on a loaded machine, and a busy program is not a
+// hung one (so no SMTO_ABORTIFHUNG, which gives up on any thread busy for 5 s).
+const UINT kAnswerMs = 120000;
 
 const wchar_t kUsageText[] =
     L"usage: kvdriver COMMAND [ARGS]\n"
@@ -56,6 +60,7 @@ const wchar_t kUsageText[] =
     L"  texts                       print \"id text\" of each control of the main window\n"
     L"  style                       print \"sizable=0|1 minimizebox=0|1 maximizebox=0|1\"\n"
     L"  sync                        wait until the program has handled what was posted to it\n"
+    L"  mouse-moves FROM TO Y       post WM_MOUSEMOVE at x = FROM..TO, y = Y, and wait for them\n"
     L"  syscolor INDEX              print GetSysColor(INDEX) as #RRGGBB\n"
     L"CLASS or TITLE \"*\" matches any.\n";
 
@@ -125,13 +130,13 @@ std::wstring className(HWND hwnd) {
 // WM_GETTEXT works across processes, unlike GetWindowText on a foreign edit box.
 std::wstring windowText(HWND hwnd) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerMs, &length)) {
         return std::wstring();
     }
     std::vector<wchar_t> buf(length + 1, L'\0');
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
+                        SMTO_NORMAL, kAnswerMs, &copied);
     return std::wstring(buf.data(), copied);
 }
 
@@ -247,26 +252,26 @@ int waitPostedHandled(HWND main) {
         return fail(L"no minutes box to mark the message queue");
     }
     DWORD_PTR before = 0;
-    if (!SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, 5000, &before) ||
-        !SendMessageTimeoutW(box, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, 5000, nullptr)) {
+    if (!SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kAnswerMs, &before) ||
+        !SendMessageTimeoutW(box, EM_SETMODIFY, FALSE, 0, SMTO_NORMAL, kAnswerMs, nullptr)) {
         return fail(L"the program does not answer");
     }
     PostMessageW(box, EM_SETMODIFY, TRUE, 0);
     DWORD start = GetTickCount();
     for (;;) {
         DWORD_PTR now = 0;
-        if (!SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, 5000, &now)) {
+        if (!SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kAnswerMs, &now)) {
             return fail(L"the program stopped answering while handling posted messages");
         }
         if (now) {
             break;
         }
-        if (GetTickCount() - start > 10000) {
-            return fail(L"posted messages were not handled within 10 s");
+        if (GetTickCount() - start > kAnswerMs) {
+            return fail(L"posted messages were not handled within " + num(kAnswerMs / 1000) + L" s");
         }
         Sleep(5);
     }
-    SendMessageTimeoutW(box, EM_SETMODIFY, before, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutW(box, EM_SETMODIFY, before, 0, SMTO_NORMAL, kAnswerMs, nullptr);
     return kOk;
 }
 
@@ -341,7 +346,7 @@ int cmdSetText(const Args& a) {
     }
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[1].c_str()),
-                             SMTO_ABORTIFHUNG, 5000, &result) ||
+                             SMTO_NORMAL, kAnswerMs, &result) ||
         !result) {
         return fail(L"WM_SETTEXT failed");
     }
@@ -445,7 +450,7 @@ int cmdMinimize(const Args& a) {
         return rc;
     }
     // Sent, so the window state is settled when this returns.
-    if (!SendMessageTimeoutW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_ABORTIFHUNG, 5000,
+    if (!SendMessageTimeoutW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_NORMAL, kAnswerMs,
                              nullptr)) {
         return fail(L"WM_SYSCOMMAND SC_MINIMIZE was not answered");
     }
@@ -856,6 +861,24 @@ int cmdSync(const Args& a) {
     return waitPostedHandled(main);
 }
 
+// Mouse moves over the client area at x = FROM..TO, at y, posted as the window manager
+// posts them: for the points a person cannot reach on a window this small.
+int cmdMouseMoves(const Args& a) {
+    long from = 0, to = 0, y = 0;
+    if (a.size() != 3 || !parseNumber(a[0], &from) || !parseNumber(a[1], &to) ||
+        !parseNumber(a[2], &y) || from > to) {
+        return usage(L"mouse-moves FROM TO Y");
+    }
+    HWND main = nullptr;
+    if (int rc = needMainWindow(&main)) {
+        return rc;
+    }
+    for (long x = from; x <= to; ++x) {
+        PostMessageW(main, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    }
+    return waitPostedHandled(main);
+}
+
 int cmdSysColor(const Args& a) {
     long index = 0;
     if (a.size() != 1 || !parseNumber(a[0], &index)) {
@@ -904,6 +927,7 @@ const Command kCommands[] = {
     {L"texts", cmdTexts},
     {L"style", cmdStyle},
     {L"sync", cmdSync},
+    {L"mouse-moves", cmdMouseMoves},
     {L"syscolor", cmdSysColor},
 };
 

@@ -10,7 +10,7 @@ kv_setup
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
 release=$KV_WORK/release.lock
-(cd "$KV_WORK" && exec wine "$RB_BIN/locker.exe" "$KV_WORK_WIN\\config.kv" "$KV_WORK_WIN\\release.lock") \
+(cd "$KV_WORK" && exec "$KV_WINE" "$RB_BIN/locker.exe" "$KV_WORK_WIN\\config.kv" "$KV_WORK_WIN\\release.lock") \
     >"$KV_DIR/locker.log" 2>&1 &
 locker=$!
 deadline=$((SECONDS + 20))

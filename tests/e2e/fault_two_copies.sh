@@ -10,7 +10,7 @@ kv_setup
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 kv_start_app
 first_pid=$KV_APP_PID first_win=$KV_APP_WINPID
-(cd "$KV_WORK" && exec wine "$KV_EXE") >"$KV_DIR/app2.log" 2>&1 &
+(cd "$KV_WORK" && exec "$KV_WINE" "$KV_EXE") >"$KV_DIR/app2.log" 2>&1 &
 second_pid=$!
 deadline=$((SECONDS + 20))
 while :; do

@@ -2,13 +2,16 @@
 # the program under test, the driver, and asserts. Source it, then call kv_init "$@".
 #
 # Every case script is called as:  case.sh KELVARION_EXE KVDRIVER_EXE SCRATCH_DIR [VARIANT]
-# (VARIANT, when a script covers several ways of one thing, lands in KV_VARIANT).
+# (VARIANT, when a script covers several ways of one thing, lands in KV_VARIANT), with
+# KV_ARCH=x86 or x64 in the environment: the build the case runs, under Wine's loader of
+# that width. A build this machine cannot run makes the case skip (exit 77), saying why.
 # SCRATCH_DIR holds the template prefix (made once per run by setup_prefix.sh) and one
 # folder per case; a case's folder is kept when it fails (logs, screenshot, prefix).
 
 # shellcheck disable=SC2034  # some variables are set here for the case scripts
 set -u
 
+KV_SKIP=77
 KV_XVFB_PID=""
 KV_APP_PID=""
 KV_APP_WINPID=""
@@ -33,6 +36,7 @@ kv_init() {
     KV_VARIANT=${4:-}
     KV_CASE=$(basename "$0" .sh)${KV_VARIANT:+-$KV_VARIANT}
     KV_DIR=$KV_SCRATCH/$KV_CASE
+    kv_arch
     [ -f "$KV_EXE" ] || fail "kelvarion.exe not built: $KV_EXE"
     [ -f "$KV_DRIVER" ] || fail "kvdriver.exe not built: $KV_DRIVER"
 
@@ -46,6 +50,54 @@ kv_init() {
     # A signal must end the script through exit, so the EXIT trap cleans up.
     trap 'exit 130' INT
     trap 'exit 143' TERM
+}
+
+# Prints why this machine cannot run the tests of the build $1 (x86 or x64); prints
+# nothing and fails when it can. KV_E2E_ARCHES (say "x64" or "x86,x64") forces the choice.
+kv_arch_unavailable() {
+    local loader out
+    if [ -n "${KV_E2E_ARCHES:-}" ]; then
+        case ",${KV_E2E_ARCHES// /}," in
+        *",$1,"*) return 1 ;;
+        *) echo "KV_E2E_ARCHES=$KV_E2E_ARCHES leaves out the $1 build; add $1 to it to run these tests"
+           return 0 ;;
+        esac
+    fi
+    loader=$(kv_arch_loader "$1")
+    [ "$1" = x86 ] || return 1 # the 64-bit build must run: a failure there is a failure
+    if [ ! -x "$loader" ]; then
+        echo "Wine's 32-bit loader $loader is not installed; scripts/setup.sh installs it"
+        return 0
+    fi
+    if ! out=$("$loader" --version 2>&1); then
+        echo "this kernel does not run 32-bit programs ($loader: ${out##*: });" \
+            "the 32-bit build's tests need a kernel with 32-bit support (boot it with" \
+            "ia32_emulation=on); KV_E2E_ARCHES=x86,x64 forces a try"
+        return 0
+    fi
+    return 1
+}
+
+kv_arch_loader() {
+    if [ "$1" = x64 ]; then echo /usr/lib/wine/wine64; else echo /usr/lib/wine/wine; fi
+}
+
+# Picks Wine's loader, prefix kind and cross compiler for KV_ARCH, or skips the case.
+kv_arch() {
+    local why
+    KV_ARCH=${KV_ARCH:-x86}
+    case $KV_ARCH in
+    x86) KV_WINEARCH=win32 KV_MINGW=i686-w64-mingw32 ;;
+    x64) KV_WINEARCH=win64 KV_MINGW=x86_64-w64-mingw32 ;;
+    *) fail "KV_ARCH must be x86 or x64, not $KV_ARCH" ;;
+    esac
+    if why=$(kv_arch_unavailable "$KV_ARCH"); then
+        echo "SKIPPED ($KV_ARCH build): $why"
+        exit $KV_SKIP
+    fi
+    KV_WINE=$(kv_arch_loader "$KV_ARCH")
+    # Every process Wine starts for us uses the same loader.
+    export WINELOADER=$KV_WINE
 }
 
 kv_alive() {
@@ -103,21 +155,30 @@ kv_start_xvfb() {
     fail "display $DISPLAY does not answer"
 }
 
-# Makes the template prefix: 32-bit, with Wine's virtual desktop as the default desktop
-# (real frames, a taskbar with the tray, and fast hides).
+# Makes the template prefix of the build's width, with Wine's virtual desktop as the
+# default desktop (real frames, a taskbar with the tray, and fast hides), and Wine's own
+# fonts where Wine finds them, Marlett for the caption buttons among them.
 kv_make_template() {
     rm -rf "$KV_TEMPLATE"
-    export WINEPREFIX=$KV_TEMPLATE WINEARCH=win32
-    wineboot -i >"$KV_DIR/wineboot.log" 2>&1 || fail "wineboot failed: $(cat "$KV_DIR/wineboot.log")"
+    export WINEPREFIX=$KV_TEMPLATE WINEARCH=$KV_WINEARCH
+    "$KV_WINE" wineboot -i >"$KV_DIR/wineboot.log" 2>&1 || fail "wineboot failed: $(cat "$KV_DIR/wineboot.log")"
     wineserver -w
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f \
+    "$KV_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f \
         >>"$KV_DIR/wineboot.log" 2>&1 || fail "could not set the virtual desktop"
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
+    "$KV_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
         >>"$KV_DIR/wineboot.log" 2>&1 || fail "could not set the desktop size"
     wineserver -k
     wineserver -w
     unset WINEARCH
     [ -d "$KV_TEMPLATE/drive_c" ] || fail "template prefix has no drive_c"
+    kv_install_fonts "$KV_TEMPLATE"
+}
+
+# Wine draws caption buttons with Marlett but does not look for it where Debian puts it.
+kv_install_fonts() {
+    local fonts=$1/drive_c/windows/Fonts
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/*.ttf "$fonts/" || fail "could not copy Wine's fonts into $fonts"
 }
 
 # Copies the template into this case's folder and starts the display.
@@ -136,7 +197,7 @@ kv_setup() {
 # Starts kelvarion.exe in KV_WORK and waits until it is ready for input. Sets KV_APP_PID
 # (Linux) and KV_APP_WINPID (Windows).
 kv_start_app() {
-    (cd "$KV_WORK" && exec wine "$KV_EXE") >"$KV_DIR/app.log" 2>&1 &
+    (cd "$KV_WORK" && exec "$KV_WINE" "$KV_EXE") >"$KV_DIR/app.log" 2>&1 &
     KV_APP_PID=$!
     drv wait-window 20000
     KV_APP_WINPID=${DRV_OUT#* }
@@ -185,14 +246,14 @@ kv_wait_tray_icon() {
 # driver fails the case, with the driver's reason.
 drv() {
     local rc
-    DRV_OUT=$(wine "$KV_DRIVER" "$@" 2>"$KV_DIR/driver.err")
+    DRV_OUT=$("$KV_WINE" "$KV_DRIVER" "$@" 2>"$KV_DIR/driver.err")
     rc=$?
     [ $rc -eq 0 ] || fail "kvdriver $* exited $rc: $(cat "$KV_DIR/driver.err")"
 }
 
 # The same, but the caller looks at the exit code; sets DRV_RC too.
 drv_try() {
-    DRV_OUT=$(wine "$KV_DRIVER" "$@" 2>"$KV_DIR/driver.err")
+    DRV_OUT=$("$KV_WINE" "$KV_DRIVER" "$@" 2>"$KV_DIR/driver.err")
     DRV_RC=$?
     return $DRV_RC
 }

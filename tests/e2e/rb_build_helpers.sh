@@ -12,11 +12,11 @@ out=$KV_SCRATCH/rb-bin
 rm -rf "$out"
 mkdir -p "$out"
 strict=(-O2 -s -Wall -Wextra -Werror)
-i686-w64-mingw32-gcc "${strict[@]}" -mwindows -o "$out/runmark.exe" "$src/helpers/runmark.c" ||
+"$KV_MINGW-gcc" "${strict[@]}" -mwindows -o "$out/runmark.exe" "$src/helpers/runmark.c" ||
     fail "runmark.exe did not build"
-i686-w64-mingw32-gcc "${strict[@]}" -o "$out/locker.exe" "$src/helpers/locker.c" -lshell32 ||
+"$KV_MINGW-gcc" "${strict[@]}" -o "$out/locker.exe" "$src/helpers/locker.c" -lshell32 ||
     fail "locker.exe did not build"
-i686-w64-mingw32-g++ "${strict[@]}" -std=c++17 -Wpedantic -Wshadow -static \
+"$KV_MINGW-g++" "${strict[@]}" -std=c++17 -Wpedantic -Wshadow -static \
     -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -I"$root" \
     -o "$out/kvrb.exe" "$src/helpers/kvrb.cpp" -lshell32 || fail "kvrb.exe did not build"
 kv_log "helpers built in $out: $(cd "$out" && echo *.exe)"

@@ -18,7 +18,7 @@ rb_init() {
 # Runs kvrb.exe; its stdout lands in RB_OUT. A failing kvrb fails the case, with its reason.
 rb() {
     local rc
-    RB_OUT=$(wine "$RB_BIN/kvrb.exe" "$@" 2>"$KV_DIR/kvrb.err")
+    RB_OUT=$("$KV_WINE" "$RB_BIN/kvrb.exe" "$@" 2>"$KV_DIR/kvrb.err")
     rc=$?
     [ $rc -eq 0 ] || fail "kvrb $* exited $rc: $(cat "$KV_DIR/kvrb.err")"
 }
@@ -89,10 +89,10 @@ rb_balloon_stays() {
     done
 }
 
-# No temporary file of a save is left in the folder $1.
+# No temporary file of a save (config.kv.<pid>.tmp) is left in the folder $1.
 rb_no_temp_files() {
     local left
-    left=$(find "$1" -maxdepth 1 -iname 'kv*.tmp')
+    left=$(find "$1" -maxdepth 1 -iname '*.tmp')
     [ -z "$left" ] || fail "temporary files left behind: $left"
 }
 

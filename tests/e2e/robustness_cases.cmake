@@ -1,15 +1,18 @@
 # Faults, bad input and a soak. Included by CMakeLists.txt after kv_e2e_case().
 # The cases need small Windows helper programs (rb_build_helpers.sh) besides the prefix.
-add_test(NAME e2e_rb_helpers
+# Included once per build (KV_E2E_ARCH); the helpers are built at the build's width.
+add_test(NAME e2e_${KV_E2E_ARCH}_rb_helpers
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rb_build_helpers.sh ${KV_E2E_ARGS})
-set_tests_properties(e2e_rb_helpers PROPERTIES
-    FIXTURES_SETUP kv_rb_helpers TIMEOUT 120 LABELS e2e)
+set_tests_properties(e2e_${KV_E2E_ARCH}_rb_helpers PROPERTIES
+    FIXTURES_SETUP kv_rb_helpers_${KV_E2E_ARCH} TIMEOUT 120 SKIP_RETURN_CODE 77
+    ENVIRONMENT KV_ARCH=${KV_E2E_ARCH} LABELS "e2e;e2e_${KV_E2E_ARCH}")
 
 # kv_rb_case(NAME SCRIPT TIMEOUT [VARIANT])
 function(kv_rb_case name script timeout)
     kv_e2e_case(${name} ${script} ${ARGN})
-    set_tests_properties(e2e_${name} PROPERTIES
-        FIXTURES_REQUIRED "kv_wine_prefix;kv_rb_helpers" TIMEOUT ${timeout})
+    set_tests_properties(e2e_${KV_E2E_ARCH}_${name} PROPERTIES
+        FIXTURES_REQUIRED "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}"
+        TIMEOUT ${timeout})
 endfunction()
 
 kv_rb_case(fault_config_dir fault_config_dir.sh 60)
@@ -19,10 +22,10 @@ kv_rb_case(fault_full_disk_some fault_full_disk.sh 60 some)
 kv_rb_case(fault_unicode_program fault_unicode.sh 60)
 kv_rb_case(fault_decoy fault_decoy.sh 90)
 kv_rb_case(fault_two_copies fault_two_copies.sh 60)
-kv_rb_case(input_config_huge input_config_bytes.sh 90 huge)
+kv_rb_case(input_config_huge input_config_bytes.sh 240 huge)
 kv_rb_case(input_config_binary input_config_bytes.sh 60 binary)
 kv_rb_case(input_minutes input_minutes.sh 120)
-kv_rb_case(input_long_program input_long_program.sh 90)
+kv_rb_case(input_long_program input_long_program.sh 240)
 kv_rb_case(fault_config_released_kept fault_config_released.sh 60 kept)
 kv_rb_case(fault_config_released_changed fault_config_released.sh 60 changed)
 kv_rb_case(launch_without_exe launch_without_exe.sh 60)
@@ -31,5 +34,5 @@ kv_rb_case(exit_no_launch_button exit_no_launch.sh 60 exit-button)
 kv_rb_case(exit_no_launch_close exit_no_launch.sh 60 close)
 # About 1.5 min alone, up to 3 min beside the other cases on 2 cores: started first, so
 # the short cases fill the other core meanwhile.
-kv_rb_case(soak soak.sh 480)
-set_tests_properties(e2e_soak PROPERTIES COST 1000)
+kv_rb_case(soak soak.sh 600)
+set_tests_properties(e2e_${KV_E2E_ARCH}_soak PROPERTIES COST 1000)

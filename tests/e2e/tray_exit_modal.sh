@@ -9,8 +9,8 @@ kv_init "$@"
 kv_setup
 if [ "$KV_VARIANT" == msgbox ]; then
     # Wine's prefix may name its own msinfo32.
-    wine reg delete 'HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO' /f >/dev/null 2>&1
-    wine reg delete 'HKLM\SOFTWARE\Microsoft\Shared Tools Location' /f >/dev/null 2>&1
+    "$KV_WINE" reg delete 'HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO' /f >/dev/null 2>&1
+    "$KV_WINE" reg delete 'HKLM\SOFTWARE\Microsoft\Shared Tools Location' /f >/dev/null 2>&1
 fi
 ui_start_app
 kv_wait_tray_icon 10 || fail "no tray icon"

@@ -1,7 +1,7 @@
-# The window, tray, picker and About cases. Included by tests/e2e/CMakeLists.txt after
-# kv_e2e_case() is defined. The cases that take screenshots of the real screen save
-# them to KV_SCREENSHOTS.
-set(KV_E2E_SCREENSHOTS ${CMAKE_BINARY_DIR}/screenshots)
+# The window, tray, picker and About cases. Included by tests/e2e/CMakeLists.txt once per
+# build (KV_E2E_ARCH). The cases that take screenshots of the real screen save them to
+# KV_SCREENSHOTS, a folder per build.
+set(KV_E2E_SCREENSHOTS ${CMAKE_BINARY_DIR}/screenshots/${KV_E2E_ARCH})
 
 kv_e2e_case(window_layout window_layout.sh)
 kv_e2e_case(window_tab_order window_tab_order.sh)
@@ -24,5 +24,7 @@ kv_e2e_case(about_sysinfo_path about_sysinfo.sh path)
 kv_e2e_case(about_sysinfo_folder about_sysinfo.sh folder)
 kv_e2e_case(about_sysinfo_none about_sysinfo.sh none)
 
-set_tests_properties(e2e_window_layout e2e_tray_menu_exit e2e_about_dialog PROPERTIES
-    ENVIRONMENT KV_SCREENSHOTS=${KV_E2E_SCREENSHOTS})
+foreach(shot window_layout tray_menu_exit about_dialog)
+    set_property(TEST e2e_${KV_E2E_ARCH}_${shot} APPEND PROPERTY
+        ENVIRONMENT KV_SCREENSHOTS=${KV_E2E_SCREENSHOTS})
+endforeach()

@@ -15,6 +15,10 @@ namespace {
 const int kOk = 0;
 const int kFailed = 1;
 const int kUsage = 2;
+// How long a message sent to the program may take. Generous: Wine's edit control takes
+// many seconds over a text of megabytes on a loaded machine, and a busy program is not a
+// hung one (so no SMTO_ABORTIFHUNG, which gives up on any thread busy for 5 s).
+const UINT kAnswerMs = 120000;
 
 // The tray callback the program registers, and the mouse events it reacts to.
 const UINT kTrayMessage = WM_APP + 1;
@@ -121,12 +125,12 @@ std::wstring className(HWND hwnd) {
 // WM_GETTEXT works across processes, unlike GetWindowText on a foreign edit box.
 bool windowText(HWND hwnd, std::wstring* text) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerMs, &length))
         return false;
     std::vector<wchar_t> buf(length + 1, L'\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
-                             SMTO_ABORTIFHUNG, 5000, &copied))
+                             SMTO_NORMAL, kAnswerMs, &copied))
         return false;
     text->assign(buf.data(), copied);
     return true;
@@ -210,7 +214,7 @@ int menuRoundTrip(HWND main, DWORD pid) {
         return fail(L"the tray menu did not open");
     // What a click elsewhere does: DefWindowProc ends the menu's modal loop.
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(main, WM_CANCELMODE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result))
+    if (!SendMessageTimeoutW(main, WM_CANCELMODE, 0, 0, SMTO_NORMAL, kAnswerMs, &result))
         return fail(L"WM_CANCELMODE was not answered while the menu was open");
     if (!waitFor([&] { return visibleWindows(L"#32768", L"", pid).empty(); }))
         return fail(L"the tray menu did not close");
@@ -219,7 +223,7 @@ int menuRoundTrip(HWND main, DWORD pid) {
 
 int hideAndBringBack(HWND main, bool minimize) {
     if (minimize) {
-        if (!SendMessageTimeoutW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_ABORTIFHUNG, 5000,
+        if (!SendMessageTimeoutW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_NORMAL, kAnswerMs,
                                  nullptr))
             return fail(L"SC_MINIMIZE was not answered");
     } else {
@@ -281,7 +285,7 @@ int cmdUiCycles(const Args& a) {
 int setText(HWND control, const std::wstring& text) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                             SMTO_ABORTIFHUNG, 5000, &result) ||
+                             SMTO_NORMAL, kAnswerMs, &result) ||
         !result)
         return fail(L"WM_SETTEXT failed");
     std::wstring now;
@@ -356,17 +360,17 @@ int cmdWaitReady(const Args& a) {
             return box != nullptr;
         }))
         return fail(L"no main window with a minutes box for process " + a[0]);
-    if (!SendMessageTimeoutW(box, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, 5000, nullptr) ||
+    if (!SendMessageTimeoutW(box, EM_SETMODIFY, FALSE, 0, SMTO_NORMAL, kAnswerMs, nullptr) ||
         !PostMessageW(box, EM_SETMODIFY, TRUE, 0))
         return fail(L"process " + a[0] + L" does not answer");
     if (!waitFor([&] {
             DWORD_PTR modified = 0;
-            return SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, 5000,
+            return SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kAnswerMs,
                                        &modified) &&
                    modified;
         }))
         return fail(L"process " + a[0] + L" did not reach its message loop");
-    SendMessageTimeoutW(box, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutW(box, EM_SETMODIFY, FALSE, 0, SMTO_NORMAL, kAnswerMs, nullptr);
     return kOk;
 }
 

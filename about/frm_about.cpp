@@ -92,17 +92,23 @@ void LayOut(HWND dialog, AboutState& state) {
 
 void CenterOnOwner(HWND dialog) {
     HWND owner = GetWindow(dialog, GW_OWNER);
-    RECT area{};
-    if (owner && IsWindowVisible(owner) && !IsIconic(owner))
+    bool overOwner = owner && IsWindowVisible(owner) && !IsIconic(owner);
+    // The owner's monitor, which may lie left of or above the primary one.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(overOwner ? owner : dialog, MONITOR_DEFAULTTOPRIMARY),
+                         &monitor))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
+    RECT area = monitor.rcWork;
+    if (overOwner)
         GetWindowRect(owner, &area);
-    else
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     RECT rect{};
     GetWindowRect(dialog, &rect);
-    int x = area.left + ((area.right - area.left) - (rect.right - rect.left)) / 2;
-    int y = area.top + ((area.bottom - area.top) - (rect.bottom - rect.top)) / 2;
-    SetWindowPos(dialog, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT& work = monitor.rcWork;
+    ScreenPoint at = CentreOver({area.left, area.top, area.right, area.bottom},
+                                {work.left, work.top, work.right, work.bottom},
+                                rect.right - rect.left, rect.bottom - rect.top);
+    SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Line1: an etched rule, grey over white.

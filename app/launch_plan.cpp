@@ -51,10 +51,32 @@ LaunchPlan PlanFor(const std::wstring& program, const std::wstring& arguments,
     return plan;
 }
 
-LaunchPlan NotFound() {
+LaunchPlan Refused(uint32_t error) {
     LaunchPlan plan;
-    plan.error = kErrorFileNotFound;
+    plan.error = error;
     return plan;
+}
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+bool HasExtension(const std::wstring& path) {
+    size_t dot = path.rfind(L'.');
+    return dot != std::wstring::npos && path.find_first_of(L"\\/", dot) == std::wstring::npos;
+}
+
+// The system adds ".exe" to a path without an extension. Not where the text
+// goes on into a folder of that name: "C:\Program" in "C:\Program Files\x"
+// is the start of a path, never C:\Program.exe.
+bool MayAddExe(const std::wstring& text, size_t end, IProgramLookup& lookup) {
+    std::wstring head = text.substr(0, end);
+    if (!LooksLikePath(head) || HasExtension(head))
+        return false;
+    size_t limit = text.size() < kMaxProgramPath ? text.size() : kMaxProgramPath;
+    for (size_t i = end; i < limit; ++i) {
+        if (text[i] == L'\\' || text[i] == L'/')
+            return !lookup.IsFolder(text.substr(0, i));
+    }
+    return true;
 }
 
 } // namespace
@@ -74,17 +96,23 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
     }
 
     // Longest leading part first, so "C:\Program Files\x.exe" wins over "C:\Program".
-    if (lookup.IsFile(text)) {
-        split.program = text;
-        split.found = true;
-        return split;
-    }
-    for (size_t space = text.rfind(L' '); space != std::wstring::npos && space > 0;
-         space = text.rfind(L' ', space - 1)) {
-        std::wstring head = Trim(text.substr(0, space));
-        if (!head.empty() && lookup.IsFile(head)) {
+    // Only parts a program path can be are tried, so a long text costs no
+    // more lookups than a short one.
+    size_t end = text.size() < kMaxProgramPath ? text.size() : kMaxProgramPath;
+    for (; end > 0; --end) {
+        if (end < text.size() && !IsBlank(text[end]))
+            continue;
+        if (IsBlank(text[end - 1])) // the same part as one blank further on
+            continue;
+        std::wstring head = text.substr(0, end);
+        bool found = lookup.IsFile(head);
+        if (!found && MayAddExe(text, end, lookup)) {
+            head += L".exe";
+            found = lookup.IsFile(head);
+        }
+        if (found) {
             split.program = head;
-            split.arguments = text.substr(head.size());
+            split.arguments = text.substr(end);
             split.found = true;
             return split;
         }
@@ -95,14 +123,8 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
     size_t space = text.find(L' ');
     split.program = text.substr(0, space);
     split.arguments = space == std::wstring::npos ? L"" : text.substr(space);
-    if (LooksLikePath(split.program)) {
-        // One word cannot be split wrongly, so the system's ".exe" is safe here.
-        if (space == std::wstring::npos && lookup.IsFile(split.program + L".exe")) {
-            split.program += L".exe";
-            split.found = true;
-        }
+    if (LooksLikePath(split.program))
         return split;
-    }
     std::wstring found = lookup.SearchProgram(split.program);
     if (!found.empty()) {
         split.program = found;
@@ -112,6 +134,8 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
 }
 
 LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup) {
+    if (programText.size() >= kMaxCommandLine)
+        return Refused(kErrorFilenameExcedRange);
     ProgramSplit split = SplitProgram(programText, lookup);
     if (split.quoted && !(split.found && IsBatchFile(split.program))) {
         LaunchPlan plan;
@@ -119,6 +143,10 @@ LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup) {
         return plan;
     }
     if (!split.found)
-        return NotFound();
-    return PlanFor(split.program, split.arguments, lookup);
+        return Refused(kErrorFileNotFound);
+    LaunchPlan plan = PlanFor(split.program, split.arguments, lookup);
+    // The quotes and the interpreter we add can take it past the limit.
+    if (plan.commandLine.size() >= kMaxCommandLine)
+        return Refused(kErrorFilenameExcedRange);
+    return plan;
 }

@@ -1,6 +1,7 @@
 // Turns the user's program text into an unambiguous process start.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,8 @@ public:
     // True when the path names an existing file (not a folder), relative
     // paths being taken from the working directory.
     virtual bool IsFile(const std::wstring& path) = 0;
+    // True when the path names an existing folder.
+    virtual bool IsFolder(const std::wstring& path) = 0;
     // The full path of a bare program name ("notepad", "ping.exe") found the
     // way the system finds programs; empty when there is none.
     virtual std::wstring SearchProgram(const std::wstring& name) = 0;
@@ -26,6 +29,12 @@ struct LaunchPlan {
 };
 
 constexpr uint32_t kErrorFileNotFound = 2;
+// What CreateProcess answers for a command line past its limit.
+constexpr uint32_t kErrorFilenameExcedRange = 206;
+// A command line holds at most this many characters, its NUL included.
+constexpr size_t kMaxCommandLine = 32767;
+// The longest program path CreateProcess takes (MAX_PATH less the NUL).
+constexpr size_t kMaxProgramPath = 259;
 
 // Which program a text names, and what follows it.
 struct ProgramSplit {
@@ -38,9 +47,12 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
 
 // The plan for a program text:
 // - quoted text is taken as written;
+// - text too long for a command line is refused at once;
 // - unquoted text that names an existing file, whole or by its longest leading
 //   part ending before a space, gets that part quoted, so a path with spaces
-//   can never start "C:\Program.exe";
+//   can never start "C:\Program.exe"; a part without an extension names
+//   the file with ".exe" added too, as the system reads it, unless the text
+//   goes on into a folder of that name ("C:\Program Files\...");
 // - a bare program name is looked up the way the system would;
 // - a path that names nothing is not started at all;
 // - .bat and .cmd files run through the system folder's cmd.exe.

@@ -10,6 +10,7 @@
 class Win32ProgramLookup : public IProgramLookup {
 public:
     bool IsFile(const std::wstring& path) override;
+    bool IsFolder(const std::wstring& path) override;
     std::wstring SearchProgram(const std::wstring& name) override;
     std::wstring SystemDirectory() override;
 };

@@ -1,5 +1,10 @@
 #include "app/text_win32.h"
 
+#include "app/code_page.h"
+
+static_assert(kNoBestFitChars == WC_NO_BEST_FIT_CHARS, "the system's value");
+static_assert(kErrInvalidChars == WC_ERR_INVALID_CHARS, "the system's value");
+
 std::wstring FromAnsi(const std::string& bytes) {
     if (bytes.empty())
         return {};
@@ -14,16 +19,20 @@ bool ToAnsi(const std::wstring& text, std::string& bytes) {
     bytes.clear();
     if (text.empty())
         return true;
+    UINT codePage = GetACP();
+    AnsiConversion how = AnsiConversionFor(codePage);
     BOOL usedDefault = FALSE;
-    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                     static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     &usedDefault);
+    BOOL* used = how.reportsDefaultChar ? &usedDefault : nullptr;
+    int length = WideCharToMultiByte(codePage, how.flags, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0, nullptr, used);
     if (length <= 0 || usedDefault)
         return false;
     bytes.resize(static_cast<size_t>(length));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                        &bytes[0], length, nullptr, &usedDefault);
-    return !usedDefault;
+    if (WideCharToMultiByte(codePage, how.flags, text.data(), static_cast<int>(text.size()),
+                            &bytes[0], length, nullptr, used) != length ||
+        usedDefault)
+        return false;
+    return !how.checkByRoundTrip || FromAnsi(bytes) == text;
 }
 
 std::wstring GetText(HWND window) {

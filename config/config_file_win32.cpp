@@ -11,28 +11,31 @@ namespace {
 // Settings files are a few hundred bytes; anything past this is not ours.
 constexpr LONGLONG kMaxConfigBytes = 64LL * 1024 * 1024;
 
-bool ReadWholeFile(const wchar_t* path, std::string& bytes) {
+// 0 when read, else the system's reason.
+DWORD ReadWholeFile(const wchar_t* path, std::string& bytes) {
     UniqueKernelHandle file(CreateFileW(path, GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return false;
+        return GetLastError();
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxConfigBytes)
-        return false;
+    if (!GetFileSizeEx(file.get(), &size))
+        return GetLastError();
+    if (size.QuadPart > kMaxConfigBytes)
+        return ERROR_FILE_TOO_LARGE;
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD total = 0;
     while (total < bytes.size()) {
         DWORD read = 0;
         if (!ReadFile(file.get(), &bytes[total], static_cast<DWORD>(bytes.size() - total), &read,
                       nullptr))
-            return false;
+            return GetLastError();
         if (read == 0)
             break;
         total += read;
     }
     bytes.resize(total);
-    return true;
+    return 0;
 }
 
 DWORD WriteNewFile(const wchar_t* path, const std::string& bytes) {
@@ -74,10 +77,17 @@ wchar_t LocaleDecimalSeparator() {
     return separator[0];
 }
 
-void LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
+DWORD LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
     std::string bytes;
-    if (!ReadWholeFile(kConfigFileName, bytes))
-        return;
+    DWORD error = ReadWholeFile(kConfigFileName, bytes);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return 0;
+    if (error != 0) {
+        // A folder in the way holds no settings of ours.
+        DWORD attributes = GetFileAttributesW(kConfigFileName);
+        bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return folder ? 0 : error;
+    }
     ConfigValues values = DecodeConfig(FromAnsi(bytes), LocaleDecimalSeparator());
     if (values.program) {
         module.savedProgram = *values.program;
@@ -87,6 +97,7 @@ void LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
         module.savedMinutes = *values.minutesValue;
     if (values.minutes)
         SetWindowTextW(everyNMins, values.minutes->c_str());
+    return 0;
 }
 
 DWORD SaveConfiguration(HWND prgToRun, HWND everyNMins) {
@@ -96,9 +107,13 @@ DWORD SaveConfiguration(HWND prgToRun, HWND everyNMins) {
     return ReplaceFileContents(kConfigFileName, bytes);
 }
 
-std::wstring SaveFailureMessage(DWORD error) {
+std::wstring ConfigFilePath() {
     wchar_t fullPath[MAX_PATH];
     DWORD length = GetFullPathNameW(kConfigFileName, MAX_PATH, fullPath, nullptr);
-    std::wstring path = length > 0 && length < MAX_PATH ? fullPath : kConfigFileName;
-    return L"Kelvarion could not save its settings to\n" + path + L"\n\n" + SystemErrorText(error);
+    return length > 0 && length < MAX_PATH ? fullPath : kConfigFileName;
+}
+
+std::wstring SaveFailureMessage(DWORD error) {
+    return L"Kelvarion could not save its settings to\n" + ConfigFilePath() + L"\n\n" +
+           SystemErrorText(error);
 }

@@ -1,7 +1,16 @@
 // A failed start is told once, not at every tick.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+// The shell shows at most this many characters of a balloon's text.
+constexpr size_t kBalloonTextMax = 255;
+
+// "subject", a line break and "reason" in at most kBalloonTextMax characters.
+// A long subject (a path, a command line) loses its middle to an ellipsis;
+// the reason is what the user needs, so it is kept whole.
+std::wstring BalloonText(const std::wstring& subject, const std::wstring& reason);
 
 class FailureNotice {
 public:

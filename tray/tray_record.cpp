@@ -45,7 +45,7 @@ const char* TipFor(TrayState state) {
     return state == TrayState::Running ? "Kelvarion: Running" : "Kelvarion: Waiting";
 }
 
-void Tray::AddTrayIcon(uint32_t window, uint32_t icon) {
+bool Tray::AddTrayIcon(uint32_t window, uint32_t icon) {
     record_.cbSize = sizeof(TrayIconData);
     record_.hWnd = window;
     record_.uID = kTrayIconId;
@@ -54,7 +54,21 @@ void Tray::AddTrayIcon(uint32_t window, uint32_t icon) {
     record_.hIcon = icon;
     state_ = TrayState::Waiting;
     FillTip(record_, TipFor(state_));
-    shell_.NotifyIcon(TrayOp::Add, record_);
+    added_ = shell_.NotifyIcon(TrayOp::Add, record_);
+    return added_;
+}
+
+bool Tray::RetryAdd() {
+    if (added_ || retriesLeft_ <= 0)
+        return false;
+    --retriesLeft_;
+    added_ = shell_.NotifyIcon(TrayOp::Add, record_);
+    return !added_ && retriesLeft_ > 0;
+}
+
+void Tray::ChangeIcon(uint32_t icon) {
+    record_.hIcon = icon;
+    shell_.NotifyIcon(TrayOp::Modify, record_);
 }
 
 void Tray::SetTrayState(TrayState state) {
@@ -64,11 +78,14 @@ void Tray::SetTrayState(TrayState state) {
     shell_.NotifyIcon(TrayOp::Modify, record_);
 }
 
-void Tray::RemoveTrayIcon() { shell_.NotifyIcon(TrayOp::Delete, record_); }
+void Tray::RemoveTrayIcon() {
+    retriesLeft_ = 0;
+    added_ = false;
+    shell_.NotifyIcon(TrayOp::Delete, record_);
+}
 
 void Tray::AddAgain() {
     // Where the old icon survived (Wine keeps it), the add is refused and a
     // modify brings it up to date instead.
-    if (!shell_.NotifyIcon(TrayOp::Add, record_))
-        shell_.NotifyIcon(TrayOp::Modify, record_);
+    added_ = shell_.NotifyIcon(TrayOp::Add, record_) || shell_.NotifyIcon(TrayOp::Modify, record_);
 }

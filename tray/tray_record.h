@@ -53,12 +53,24 @@ public:
     virtual uint32_t ShowStateIcon(TrayState state) = 0;
 };
 
+// At log-on the taskbar may refuse the first add and never announce itself
+// afterwards: a refused add is tried again this often, for five minutes.
+constexpr unsigned kTrayAddRetryMs = 5000;
+constexpr int kTrayAddRetries = 60;
+
 class Tray {
 public:
     Tray(TrayIconData& record, ITrayShell& shell) : record_(record), shell_(shell) {}
 
-    void AddTrayIcon(uint32_t window, uint32_t icon);
+    // True when the shell took the icon.
+    bool AddTrayIcon(uint32_t window, uint32_t icon);
+    // Tries a refused add again, in the current state. True while further
+    // tries are due.
+    bool RetryAdd();
     void SetTrayState(TrayState state);
+    // The window's icon changed (a new DPI): the tray follows.
+    void ChangeIcon(uint32_t icon);
+    // Ends the tray presence: no later retry brings the icon back.
     void RemoveTrayIcon();
     // The shell's notification area was re-created: register again, as we are.
     void AddAgain();
@@ -68,4 +80,6 @@ private:
     TrayIconData& record_;
     ITrayShell& shell_;
     TrayState state_ = TrayState::Waiting;
+    bool added_ = false;
+    int retriesLeft_ = kTrayAddRetries;
 };

@@ -19,6 +19,17 @@ std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash); // keep "C:\"
 }
 
+// GetOpenFileName moves the working directory on Windows whatever
+// OFN_NOCHANGEDIR says, and config.kv must be saved where it was read.
+OpenResult ShowInPlace(IOpenDialog& dialog, const OpenRequest& request,
+                       IWorkingDirectory& workingDirectory) {
+    std::wstring before = workingDirectory.Get();
+    OpenResult result = dialog.Show(request);
+    if (!before.empty())
+        workingDirectory.Set(before);
+    return result;
+}
+
 } // namespace
 
 OpenRequest InitialOpenRequest(const std::wstring& programText, size_t capacity,
@@ -39,16 +50,17 @@ OpenRequest InitialOpenRequest(const std::wstring& programText, size_t capacity,
 }
 
 std::optional<std::wstring> BrowseForProgram(const std::wstring& programText, size_t capacity,
-                                             IOpenDialog& dialog, IProgramLookup& lookup) {
+                                             IOpenDialog& dialog, IProgramLookup& lookup,
+                                             IWorkingDirectory& workingDirectory) {
     OpenRequest request = InitialOpenRequest(programText, capacity, lookup);
-    OpenResult result = dialog.Show(request);
+    OpenResult result = ShowInPlace(dialog, request, workingDirectory);
     if (result.status == OpenStatus::BadFileName) {
         OpenRequest fallback;
         ProgramSplit split = SplitProgram(programText, lookup);
         fallback.initialFolder = FolderOf(split.program);
         if (fallback.initialFolder.size() >= capacity)
             fallback.initialFolder.clear();
-        result = dialog.Show(fallback);
+        result = ShowInPlace(dialog, fallback, workingDirectory);
     }
     if (result.status != OpenStatus::Chosen)
         return std::nullopt;

@@ -25,6 +25,14 @@ public:
     virtual OpenResult Show(const OpenRequest& request) = 0;
 };
 
+// The process's working directory, where config.kv lives.
+class IWorkingDirectory {
+public:
+    virtual ~IWorkingDirectory() = default;
+    virtual std::wstring Get() = 0; // empty when it cannot be read
+    virtual void Set(const std::wstring& path) = 0;
+};
+
 // The current program text is the dialog's file name when it can be one;
 // a command line, quotes or an overlong text start from the named program's
 // folder instead.
@@ -32,6 +40,8 @@ OpenRequest InitialOpenRequest(const std::wstring& programText, size_t capacity,
                                IProgramLookup& lookup);
 
 // The chosen path, or nothing on cancel. A name the dialog refuses opens it
-// again from the folder alone, so it always appears.
+// again from the folder alone, so it always appears. The working directory is
+// the same afterwards, however the dialog ended.
 std::optional<std::wstring> BrowseForProgram(const std::wstring& programText, size_t capacity,
-                                             IOpenDialog& dialog, IProgramLookup& lookup);
+                                             IOpenDialog& dialog, IProgramLookup& lookup,
+                                             IWorkingDirectory& workingDirectory);

@@ -47,6 +47,7 @@ OpenResult Win32OpenDialog::Show(const OpenRequest& request) {
     dialog.lpstrInitialDir = request.initialFolder.empty() ? nullptr : request.initialFolder.c_str();
     dialog.lpstrTitle = L"Select...";
     // NOCHANGEDIR: config.kv lives in the working directory, which must stay put.
+    // Windows ignores it here, so BrowseForProgram puts the directory back too.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                    OFN_FILEMUSTEXIST;
     static auto getOpenFileName = CommonDialogFunction<GetOpenFileNameFn>("GetOpenFileNameW");
@@ -65,3 +66,17 @@ OpenResult Win32OpenDialog::Show(const OpenRequest& request) {
         return {OpenStatus::Failed, L""};
     }
 }
+
+std::wstring Win32WorkingDirectory::Get() {
+    DWORD length = GetCurrentDirectoryW(0, nullptr);
+    if (length == 0)
+        return {};
+    std::wstring path(length, L'\0');
+    DWORD copied = GetCurrentDirectoryW(length, &path[0]);
+    if (copied == 0 || copied >= length)
+        return {};
+    path.resize(copied);
+    return path;
+}
+
+void Win32WorkingDirectory::Set(const std::wstring& path) { SetCurrentDirectoryW(path.c_str()); }

@@ -15,3 +15,9 @@ public:
 private:
     HWND owner_;
 };
+
+class Win32WorkingDirectory : public IWorkingDirectory {
+public:
+    std::wstring Get() override;
+    void Set(const std::wstring& path) override;
+};

@@ -17,6 +17,7 @@ namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 60000;
+constexpr UINT_PTR kTrayRetryTimer = 2;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
@@ -84,6 +85,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kTimer1)
             Timer1_Timer();
+        else if (wParam == kTrayRetryTimer)
+            TrayRetry_Timer();
         return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED)
@@ -101,8 +104,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam)
-            Form1_EndSession();
+        Form1_EndSession(wParam != FALSE);
         return 0;
     case WM_DESTROY:
         Form1_Destroy();
@@ -157,9 +159,21 @@ void Form1::Form1_Load(int showCommand) {
     module1.tickCounter = 1;
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
-    tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appSmall.get()));
-    LoadConfiguration(module1, Control(ControlId::prgToRun), Control(ControlId::everyNMins));
-    SetFocus(Control(ControlId::prgToRun));
+    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appSmall.get())))
+        SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
+    HWND prgToRun = Control(ControlId::prgToRun);
+    HWND everyNMins = Control(ControlId::everyNMins);
+    DWORD unreadable = LoadConfiguration(module1, prgToRun, everyNMins);
+    if (unreadable != 0) {
+        // Held by a scanner or a backup at log-on, perhaps: its settings are
+        // not ours to overwrite with the defaults.
+        configUnreadable_ = true;
+        startProgram_ = GetText(prgToRun);
+        startMinutes_ = GetText(everyNMins);
+        shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not read its settings",
+                            BalloonText(ConfigFilePath(), SystemErrorText(unreadable)));
+    }
+    SetFocus(prgToRun);
 }
 
 void Form1::Form1_Resize(WPARAM sizeType) {
@@ -183,9 +197,29 @@ void Form1::Form1_DpiChanged(int dpi, const RECT& suggested) {
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     LayOut();
+    ReloadIcons();
+}
+
+// Icons at the sizes of the new DPI, in the window and the tray; the old ones
+// go once nothing shows them.
+void Form1::ReloadIcons() {
+    IconSet old = std::move(icons_);
+    icons_.Load(instance_, dpi_);
+    HICON shown = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0));
+    if (shown == old.appSmall.get()) { // no launch yet: still the application icon
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_.appBig.get()));
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_.appSmall.get()));
+        tray_->ChangeIcon(HandleBits(icons_.appSmall.get()));
+    } else {
+        tray_->SetTrayState(tray_->State());
+    }
 }
 
 void Form1::SaveAndReport() {
+    // A file unreadable at start keeps its settings until the user makes new ones.
+    if (configUnreadable_ && GetText(Control(ControlId::prgToRun)) == startProgram_ &&
+        GetText(Control(ControlId::everyNMins)) == startMinutes_)
+        return;
     DWORD error = SaveConfiguration(Control(ControlId::prgToRun), Control(ControlId::everyNMins));
     if (error == 0 || saveFailureTold_)
         return;
@@ -211,35 +245,57 @@ void Form1::CloseModalWindows() {
     EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
 }
 
-void Form1::Form1_Unload() {
-    if (unloaded_)
+// From the moment a way out begins nothing more is started, not even by a
+// tick already queued or one arriving while a message box is up.
+void Form1::StopTimers() {
+    leaving_ = true;
+    KillTimer(hwnd_, kTimer1);
+    KillTimer(hwnd_, kTrayRetryTimer);
+}
+
+void Form1::SaveOnce() {
+    if (saved_)
         return;
+    saved_ = true;
+    SaveAndReport();
+    tray_->RemoveTrayIcon();
+}
+
+void Form1::Form1_Unload() {
+    StopTimers();
     if (modalDepth_ > 0) {
         exitRequested_ = true;
         CloseModalWindows();
         return;
     }
-    unloaded_ = true;
-    SaveAndReport();
-    tray_->RemoveTrayIcon();
+    SaveOnce();
     DestroyWindow(hwnd_);
 }
 
-void Form1::Form1_EndSession() {
-    // Windows ends the process after this returns, without a close.
-    if (unloaded_)
+void Form1::Form1_EndSession(bool ending) {
+    if (!ending) // the session end was cancelled: carry on
         return;
-    unloaded_ = true;
-    SaveAndReport();
-    tray_->RemoveTrayIcon();
+    StopTimers();
+    // At log-off Windows may end the process as soon as this returns: the
+    // settings are saved first.
+    SaveOnce();
+    // The Restart Manager (ENDSESSION_CLOSEAPP) waits for us to go by ourselves.
+    Form1_Unload();
 }
 
 void Form1::Form1_Destroy() {
-    KillTimer(hwnd_, kTimer1);
+    StopTimers();
     PostQuitMessage(0);
 }
 
+void Form1::TrayRetry_Timer() {
+    if (!tray_->RetryAdd())
+        KillTimer(hwnd_, kTrayRetryTimer);
+}
+
 void Form1::Timer1_Timer() {
+    if (leaving_)
+        return;
     std::wstring program = GetText(Control(ControlId::prgToRun));
     TickOutcome outcome = OnTick(module1.tickCounter, GetText(Control(ControlId::everyNMins)),
                                  program, LocaleDecimalSeparator(), *this);
@@ -247,7 +303,7 @@ void Form1::Timer1_Timer() {
         return;
     if (failureNotice_.ShouldTell(program, outcome.result == TickResult::Failed)) {
         shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not start the program",
-                            program + L"\n" + SystemErrorText(outcome.error));
+                            BalloonText(program, SystemErrorText(outcome.error)));
     }
 }
 
@@ -286,9 +342,11 @@ void Form1::BrowseBut_Click() {
     RunModal([&] {
         Win32OpenDialog dialog(hwnd_);
         Win32ProgramLookup lookup;
-        chosen = BrowseForProgram(GetText(prgToRun), Win32OpenDialog::kCapacity, dialog, lookup);
+        Win32WorkingDirectory workingDirectory;
+        chosen = BrowseForProgram(GetText(prgToRun), Win32OpenDialog::kCapacity, dialog, lookup,
+                                  workingDirectory);
     });
-    if (chosen && !unloaded_)
+    if (chosen && !leaving_)
         SetWindowTextW(prgToRun, chosen->c_str());
 }
 
@@ -299,8 +357,9 @@ void Form1::AboutBut_Click() {
 void Form1::Close_Click() { ShowWindow(hwnd_, SW_HIDE); }
 
 void Form1::butExit_Click() {
+    StopTimers();
     SaveAndReport();
-    if (unloaded_) // the program was ended while the failure message was up
+    if (saved_) // the program was ended while the failure message was up
         return;
     tray_->RemoveTrayIcon();
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
@@ -308,7 +367,12 @@ void Form1::butExit_Click() {
 
 void Form1::mPopExit_Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
-void Form1::TaskbarCreated() { tray_->AddAgain(); }
+void Form1::TaskbarCreated() {
+    if (leaving_)
+        return;
+    KillTimer(hwnd_, kTrayRetryTimer);
+    tray_->AddAgain();
+}
 
 void Form1::HandleTrayMessage(LPARAM event) {
     switch (DecodeTrayEvent(static_cast<uint32_t>(event))) {

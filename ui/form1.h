@@ -32,11 +32,12 @@ private:
     void Form1_Create();
     void Form1_Resize(WPARAM sizeType);
     void Form1_Unload();
-    void Form1_EndSession();
+    void Form1_EndSession(bool ending);
     void Form1_Destroy();
     void Form1_Activate(WPARAM state);
     void Form1_DpiChanged(int dpi, const RECT& suggested);
     void Timer1_Timer();
+    void TrayRetry_Timer();
     void OnCommand(int id);
     void BrowseBut_Click();
     void AboutBut_Click();
@@ -54,6 +55,9 @@ private:
     void CloseModalWindows();
     HWND OpenModalWindow() const;
     void LayOut();
+    void ReloadIcons();
+    void StopTimers();
+    void SaveOnce();
     void SaveAndReport();
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
@@ -70,6 +74,10 @@ private:
     UINT taskbarCreatedMessage_ = 0;
     int modalDepth_ = 0;        // modal dialogs open over this window
     bool exitRequested_ = false; // ended while a modal dialog was open
-    bool unloaded_ = false;
+    bool leaving_ = false;       // a way out has begun: nothing more starts
+    bool saved_ = false;         // the last save and the icon's removal are done
     bool saveFailureTold_ = false;
+    // config.kv was there but could not be read: what the boxes held then.
+    bool configUnreadable_ = false;
+    std::wstring startProgram_, startMinutes_;
 };

@@ -30,3 +30,14 @@ constexpr int kAboutWhiteLeft = 105;
 constexpr int kAboutRuleRight = 5654;
 
 int TwipsToPixels(int twips, int dpi);
+
+// Screen coordinates: left of or above the primary monitor they are negative.
+struct ScreenRect {
+    int left, top, right, bottom;
+};
+struct ScreenPoint {
+    int x, y;
+};
+// The top left corner of a width x height window centred over owner and kept
+// inside workArea (the owner's monitor); negative positions are valid.
+ScreenPoint CentreOver(const ScreenRect& owner, const ScreenRect& workArea, int width, int height);

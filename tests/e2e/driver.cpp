@@ -34,7 +34,10 @@ const wchar_t kUsageText[] =
     L"  close                       post WM_CLOSE\n"
     L"  minimize                    post WM_SYSCOMMAND SC_MINIMIZE\n"
     L"  state                       print \"visible=0|1 iconic=0|1\"\n"
-    L"  end-session [MS]            send WM_QUERYENDSESSION, then WM_ENDSESSION TRUE\n"
+    L"  end-session [MS] [--closeapp] [--cancel]\n"
+    L"                              send WM_QUERYENDSESSION, then WM_ENDSESSION TRUE, with\n"
+    L"                              ENDSESSION_CLOSEAPP as the Restart Manager sends it, or\n"
+    L"                              FALSE: the session end was cancelled\n"
     L"  wait-top CLASS TITLE [MS]   wait for a visible top-level window; print \"hwnd pid\"\n"
     L"  count-top CLASS TITLE       print how many visible top-level windows match\n"
     L"  dialog-text CLASS TITLE     print the static texts of a matching window, one a line\n"
@@ -469,8 +472,16 @@ int cmdState(const Args& a) {
 
 int cmdEndSession(const Args& a) {
     long timeoutMs = 10000;
-    if (a.size() > 1 || (a.size() == 1 && !parseNumber(a[0], &timeoutMs))) {
-        return usage(L"end-session [MS]");
+    LPARAM reason = 0;
+    WPARAM ending = TRUE;
+    for (const std::wstring& arg : a) {
+        if (arg == L"--closeapp") {
+            reason = ENDSESSION_CLOSEAPP;
+        } else if (arg == L"--cancel") {
+            ending = FALSE;
+        } else if (!parseNumber(arg, &timeoutMs)) {
+            return usage(L"end-session [MS] [--closeapp] [--cancel]");
+        }
     }
     HWND main = nullptr;
     if (int rc = needMainWindow(&main)) {
@@ -478,12 +489,12 @@ int cmdEndSession(const Args& a) {
     }
     UINT ms = static_cast<UINT>(timeoutMs);
     DWORD_PTR mayEnd = 0;
-    if (!SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, ms, &mayEnd)) {
+    if (!SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, reason, SMTO_ABORTIFHUNG, ms, &mayEnd)) {
         return fail(L"WM_QUERYENDSESSION was not answered");
     }
     println(L"queryendsession " + num(static_cast<unsigned long>(mayEnd)));
-    // Windows sends WM_ENDSESSION with the verdict of all programs; say the session ends.
-    if (!SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, ms, nullptr)) {
+    // Windows sends WM_ENDSESSION with the verdict of all programs.
+    if (!SendMessageTimeoutW(main, WM_ENDSESSION, ending, reason, SMTO_ABORTIFHUNG, ms, nullptr)) {
         return fail(L"WM_ENDSESSION was not answered within " + num(timeoutMs) + L" ms");
     }
     println(L"endsession done");

@@ -26,6 +26,12 @@ kv_rb_case(input_config_huge input_config_bytes.sh 240 huge)
 kv_rb_case(input_config_binary input_config_bytes.sh 60 binary)
 kv_rb_case(input_minutes input_minutes.sh 120)
 kv_rb_case(input_long_program input_long_program.sh 240)
+kv_rb_case(fault_config_released_kept fault_config_released.sh 60 kept)
+kv_rb_case(fault_config_released_changed fault_config_released.sh 60 changed)
+kv_rb_case(launch_without_exe launch_without_exe.sh 60)
+kv_rb_case(session_close session_close.sh 60)
+kv_rb_case(exit_no_launch_button exit_no_launch.sh 60 exit-button)
+kv_rb_case(exit_no_launch_close exit_no_launch.sh 60 close)
 # About 1.5 min alone, up to 3 min beside the other cases on 2 cores: started first, so
 # the short cases fill the other core meanwhile.
 kv_rb_case(soak soak.sh 600)

@@ -10,18 +10,32 @@ namespace {
 
 class FakeLookup : public IProgramLookup {
 public:
-    explicit FakeLookup(std::set<std::wstring> files, std::map<std::wstring, std::wstring> path = {})
-        : files_(std::move(files)), path_(std::move(path)) {}
-    bool IsFile(const std::wstring& path) override { return files_.count(path) != 0; }
+    explicit FakeLookup(std::set<std::wstring> files, std::map<std::wstring, std::wstring> path = {},
+                        std::set<std::wstring> folders = {L"C:\\Program Files"})
+        : files_(std::move(files)), path_(std::move(path)), folders_(std::move(folders)) {}
+    bool IsFile(const std::wstring& path) override {
+        ++lookups;
+        lookedUpChars += path.size();
+        return files_.count(path) != 0;
+    }
+    bool IsFolder(const std::wstring& path) override {
+        ++lookups;
+        lookedUpChars += path.size();
+        return folders_.count(path) != 0;
+    }
     std::wstring SearchProgram(const std::wstring& name) override {
         auto found = path_.find(name);
         return found == path_.end() ? L"" : found->second;
     }
     std::wstring SystemDirectory() override { return L"C:\\windows\\system32"; }
 
+    size_t lookups = 0;
+    size_t lookedUpChars = 0;
+
 private:
     std::set<std::wstring> files_;
     std::map<std::wstring, std::wstring> path_;
+    std::set<std::wstring> folders_;
 };
 
 const wchar_t* kCmd = L"C:\\windows\\system32\\cmd.exe";
@@ -98,4 +112,76 @@ TEST(PlanLaunch, BareNamesAndQuotedTextFollowTheSystemSearch) {
     EXPECT_EQ(plan.applicationName, L"C:\\tools\\ping.exe");
 
     EXPECT_EQ(PlanLaunch(L"", lookup).error, kErrorFileNotFound);
+}
+
+TEST(PlanLaunch, PathsWithoutExeRunAsTheSystemWouldButNeverADecoy) {
+    FakeLookup lookup({L"C:\\Program.exe", L"C:\\Windows\\System32\\ping.exe",
+                       L"C:\\Program Files\\Tool\\run.exe", L"C:\\tools\\xcopy.exe",
+                       L"C:\\tools\\v1.2"},
+                      {}, {L"C:\\Program Files", L"C:\\Program Files\\Tool", L"C:\\tools"});
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* application; // empty: refused as not found
+        const wchar_t* commandLine;
+    };
+    const Case cases[] = {
+        {L"C:\\Windows\\System32\\ping -n 1 localhost", L"C:\\Windows\\System32\\ping.exe",
+         L"\"C:\\Windows\\System32\\ping.exe\" -n 1 localhost"},
+        {L"C:\\Program Files\\Tool\\run -q", L"C:\\Program Files\\Tool\\run.exe",
+         L"\"C:\\Program Files\\Tool\\run.exe\" -q"},
+        {L"C:\\Program Files\\Tool\\run", L"C:\\Program Files\\Tool\\run.exe",
+         L"\"C:\\Program Files\\Tool\\run.exe\""},
+        // An argument that is a path does not stop the program before it.
+        {L"C:\\tools\\xcopy C:\\a C:\\b", L"C:\\tools\\xcopy.exe",
+         L"\"C:\\tools\\xcopy.exe\" C:\\a C:\\b"},
+        // A file without an extension is itself the program, not v1.2.exe.
+        {L"C:\\tools\\v1.2 -x", L"C:\\tools\\v1.2", L"\"C:\\tools\\v1.2\" -x"},
+        // The text goes on into C:\Program Files: C:\Program.exe is not what it names.
+        {L"C:\\Program Files\\Tool\\gone -q", L"", L""},
+        {L"C:\\Program Files\\Tool\\run.bat -q", L"", L""},
+        // ".exe" is for paths; a bare name follows the system's search.
+        {L"xcopy -q", L"", L""},
+    };
+    for (const Case& c : cases) {
+        LaunchPlan plan = PlanLaunch(c.text, lookup);
+        EXPECT_EQ(plan.applicationName, c.application) << c.text;
+        EXPECT_EQ(plan.commandLine, c.commandLine) << c.text;
+        EXPECT_EQ(plan.error, *c.application ? 0u : kErrorFileNotFound) << c.text;
+    }
+}
+
+TEST(PlanLaunch, LongTextsCostFewLookupsAndPastTheCommandLineLimitAreRefused) {
+    FakeLookup lookup({L"C:\\kv\\tick.exe", L"C:\\kv\\job.bat"});
+    std::wstring arguments;
+    while (arguments.size() < 33000)
+        arguments += L" arg";
+    struct Case {
+        std::wstring text;
+        uint32_t error;
+    };
+    const Case cases[] = {
+        // Just inside the limit: found, the program being the shortest part.
+        {L"C:\\kv\\tick.exe" + arguments.substr(0, 32740), 0},
+        // The interpreter's part takes the batch file's command line past it.
+        {L"C:\\kv\\job.bat" + arguments.substr(0, 32740), kErrorFilenameExcedRange},
+        {L"C:\\kv\\tick.exe" + arguments.substr(0, 32766 - 14), kErrorFilenameExcedRange},
+        {L"C:\\kv\\tick.exe" + std::wstring(100000, L' ') + L"x", kErrorFilenameExcedRange},
+        {L"C:\\kv\\tick.exe" + std::wstring(50000, L'a'), kErrorFilenameExcedRange},
+    };
+    for (const Case& c : cases) {
+        lookup.lookups = lookup.lookedUpChars = 0;
+        LaunchPlan plan = PlanLaunch(c.text, lookup);
+        EXPECT_EQ(plan.error, c.error) << c.text.size();
+        EXPECT_EQ(plan.commandLine.empty(), c.error != 0) << c.text.size();
+        if (c.error == 0) {
+            EXPECT_EQ(plan.applicationName, L"C:\\kv\\tick.exe");
+        }
+        // Bounded by the longest program path, whatever the text's length.
+        EXPECT_LE(lookup.lookups, 2 * kMaxProgramPath) << c.text.size();
+        EXPECT_LE(lookup.lookedUpChars, 2 * kMaxProgramPath * (kMaxProgramPath + 4)) << c.text.size();
+    }
+    // The refusal comes before any lookup.
+    lookup.lookups = 0;
+    PlanLaunch(std::wstring(kMaxCommandLine, L'x'), lookup);
+    EXPECT_EQ(lookup.lookups, 0u);
 }

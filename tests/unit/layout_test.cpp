@@ -34,3 +34,29 @@ TEST(Form1Layout, EveryControlFitsTheClientAreaAtEveryScale) {
     EXPECT_EQ(kForm1Controls[5].id, ControlId::everyNMins);
     EXPECT_EQ(kForm1ControlCount, 10u);
 }
+
+TEST(CentreOver, StaysOverItsOwnerOnAnyMonitorAndInsideItsWorkArea) {
+    const ScreenRect primary{0, 0, 1920, 1040};
+    const ScreenRect left{-1920, 0, 0, 1040};
+    const ScreenRect above{0, -1080, 1920, -40};
+    struct Case {
+        ScreenRect owner, area;
+        int x, y;
+    };
+    const Case cases[] = {
+        {{100, 100, 500, 300}, primary, 200, 150},
+        {{-1500, 200, -1100, 500}, left, -1400, 300},     // left of the primary
+        {{200, -900, 600, -600}, above, 300, -800},       // above it
+        {{-1960, -20, -1700, 100}, left, -1920, 0},       // owner partly off its monitor
+        {{-200, 900, 100, 1040}, left, -200, 920},        // at the monitor's right edge
+    };
+    for (const Case& c : cases) {
+        ScreenPoint at = CentreOver(c.owner, c.area, 200, 100);
+        EXPECT_EQ(at.x, c.x) << c.owner.left << "," << c.owner.top;
+        EXPECT_EQ(at.y, c.y) << c.owner.left << "," << c.owner.top;
+    }
+    // Larger than the area: its top left corner stays visible.
+    ScreenPoint big = CentreOver({-1500, 200, -1100, 500}, left, 2500, 1200);
+    EXPECT_EQ(big.x, -1920);
+    EXPECT_EQ(big.y, 0);
+}

@@ -24,6 +24,10 @@ class FakeShell : public ITrayShell {
 public:
     bool NotifyIcon(TrayOp op, const TrayIconData& record) override {
         calls.push_back({op, record});
+        if (op == TrayOp::Add && refuseAdds > 0) {
+            --refuseAdds;
+            return false;
+        }
         return !(op == TrayOp::Add && refuseAdd);
     }
     uint32_t ShowStateIcon(TrayState state) override {
@@ -36,6 +40,13 @@ public:
     };
     std::vector<Call> calls;
     bool refuseAdd = false;
+    int refuseAdds = 0; // the first adds refused, as by a taskbar still starting
+    size_t Adds() const {
+        size_t n = 0;
+        for (const Call& call : calls)
+            n += call.op == TrayOp::Add;
+        return n;
+    }
     int iconSwitches = 0;
 };
 
@@ -166,6 +177,48 @@ TEST(Tray, ReAddKeepsTheCurrentStateAndToleratesARefusedAdd) {
     EXPECT_EQ(shell.calls.back().op, TrayOp::Delete);
 }
 
+TEST(Tray, ARefusedFirstAddIsTriedAgainInTheCurrentStateUntilTaken) {
+    // Taken at the n-th try, or never: RetryAdd asks for more tries until
+    // then, and for no more than kTrayAddRetries in all.
+    for (int refused : {1, 3, kTrayAddRetries, kTrayAddRetries + 1}) {
+        TrayIconData record{};
+        FakeShell shell;
+        shell.refuseAdds = refused;
+        Tray tray(record, shell);
+        EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+        tray.SetTrayState(TrayState::Running); // a launch before the shell is ready
+        int moreDue = 0;
+        while (tray.RetryAdd())
+            ++moreDue;
+        bool taken = refused <= kTrayAddRetries;
+        size_t adds = static_cast<size_t>(taken ? refused + 1 : kTrayAddRetries + 1);
+        EXPECT_EQ(moreDue, taken ? refused - 1 : kTrayAddRetries - 1) << refused;
+        EXPECT_EQ(shell.Adds(), adds) << refused;
+        EXPECT_EQ(std::strcmp(shell.calls.back().record.szTip, "Kelvarion: Running"), 0);
+        EXPECT_EQ(shell.calls.back().record.hIcon, 0x2002u);
+        EXPECT_FALSE(tray.RetryAdd()); // taken, or given up: nothing more is sent
+        EXPECT_EQ(shell.Adds(), adds) << refused;
+    }
+}
+
+TEST(Tray, NoRetryAfterTheIconWasAddedAgainOrRemoved) {
+    TrayIconData record{};
+    FakeShell shell;
+    shell.refuseAdds = 1;
+    Tray tray(record, shell);
+    EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+    tray.AddAgain(); // "TaskbarCreated"
+    EXPECT_FALSE(tray.RetryAdd());
+    EXPECT_EQ(shell.Adds(), 2u);
+
+    shell.refuseAdds = 1;
+    Tray leaving(record, shell);
+    EXPECT_FALSE(leaving.AddTrayIcon(0x10, 0x1001));
+    leaving.RemoveTrayIcon();
+    EXPECT_FALSE(leaving.RetryAdd());
+    EXPECT_EQ(shell.calls.back().op, TrayOp::Delete);
+}
+
 TEST(TrayEvents, OnlyReleasesAndDoubleClickAct) {
     struct Case {
         uint32_t code;
@@ -195,4 +248,48 @@ TEST(FailureNotice, TellsOnceUntilASuccessOrANewProgram) {
     EXPECT_FALSE(notice.ShouldTell(L"b.exe", true));
     EXPECT_FALSE(notice.ShouldTell(L"b.exe", false));
     EXPECT_TRUE(notice.ShouldTell(L"b.exe", true));
+}
+
+TEST(BalloonText, ShortensTheSubjectInTheMiddleAndKeepsTheReason) {
+    const std::wstring reason = L"The system cannot find the file specified.";
+    const std::wstring path = L"C:\\Program Files\\" + std::wstring(400, L'd') + L"\\run.exe -q";
+    const std::wstring fits(kBalloonTextMax - 1 - reason.size(), L'p');
+    // UTF-16, as on Windows: a character outside the BMP is two units.
+    const std::wstring pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
+    struct Case {
+        std::wstring subject;
+        std::wstring reason;
+        std::wstring expected; // empty: shortened, checked below
+    };
+    const Case cases[] = {
+        {L"C:\\x.exe", reason, L"C:\\x.exe\n" + reason},
+        {fits, reason, fits + L"\n" + reason},
+        {fits + L"q", reason, L""},
+        {path, reason, L""},
+        // Pairs right where either cut would fall.
+        {std::wstring(105, L'a') + pair + std::wstring(300, L'b') + pair + std::wstring(104, L'c'),
+         reason, L""},
+        {path, std::wstring(300, L'r'), std::wstring(kBalloonTextMax, L'r')},
+    };
+    for (const Case& c : cases) {
+        std::wstring text = BalloonText(c.subject, c.reason);
+        EXPECT_LE(text.size(), kBalloonTextMax) << c.subject.size();
+        if (!c.expected.empty()) {
+            EXPECT_EQ(text, c.expected);
+            continue;
+        }
+        EXPECT_GE(text.size(), kBalloonTextMax - 2); // what a kept pair may cost
+        EXPECT_EQ(text.substr(text.size() - c.reason.size() - 1), L"\n" + c.reason);
+        size_t ellipsis = text.find(L'\u2026');
+        ASSERT_NE(ellipsis, std::wstring::npos);
+        // Both ends of the subject survive, and no surrogate pair is cut.
+        EXPECT_EQ(c.subject.compare(0, ellipsis, text, 0, ellipsis), 0);
+        size_t tail = text.size() - c.reason.size() - 1 - ellipsis - 1;
+        EXPECT_EQ(c.subject.compare(c.subject.size() - tail, tail, text, ellipsis + 1, tail), 0);
+        for (size_t i = 0; i + 1 < text.size(); ++i) {
+            bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+            bool low = text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            EXPECT_EQ(high, low) << i;
+        }
+    }
 }

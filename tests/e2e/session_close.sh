@@ -1,0 +1,28 @@
+#!/bin/bash
+# The Restart Manager's close. A session end that is cancelled (WM_ENDSESSION FALSE)
+# changes nothing: the program goes on starting its program. WM_ENDSESSION TRUE with
+# ENDSESSION_CLOSEAPP, as installers send it: the program saves, and ends by itself.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/rb_lib.sh"
+kv_init "$@"
+rb_init
+kv_setup
+program='C:\kv\session\tick.exe'
+rb_install_runmark "$program"
+kv_start_app
+drv set-text 103 "$program"
+drv set-text 106 1
+
+drv end-session 10000 --cancel
+assert_eq "queryendsession 1" "$(head -n1 <<<"$DRV_OUT")" "answer to WM_QUERYENDSESSION"
+drv tick 1
+assert_eq 1 "$(rb_runs_when "$program" 1 10)" "runs after a cancelled session end and a due tick"
+kv_alive "$KV_APP_PID" || fail "kelvarion ended after a cancelled session end"
+[ ! -f "$KV_WORK/config.kv" ] || fail "config.kv written by a cancelled session end"
+
+drv set-text 106 7
+drv end-session 10000 --closeapp
+kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after WM_ENDSESSION with ENDSESSION_CLOSEAPP"
+assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' "$program" 7
+assert_eq 1 "$(rb_runs "$program")" "runs in the end"
+kv_log "ok"

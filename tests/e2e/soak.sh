@@ -39,7 +39,7 @@ per_batch=$((TICKS / MINUTES))
 for batch in $(seq "$BATCHES"); do
     drv tick "$TICKS"
     want=$((batch * per_batch))
-    got=$(rb_runs_when "$program" "$want" 20)
+    got=$(rb_runs_when "$program" "$want" 60)
     assert_eq "$want" "$got" "launches after batch $batch ($((batch * TICKS)) ticks)"
     rb ui-cycles "$CYCLES"
     if [ "$batch" -eq 1 ]; then
@@ -68,7 +68,7 @@ assert_eq "$MINUTES" "$DRV_OUT" "minutes box after the soak"
 drv state
 assert_eq "visible=1 iconic=0" "$DRV_OUT" "window state after the soak"
 drv tick "$MINUTES"
-assert_eq $((BATCHES * per_batch + 1)) "$(rb_runs_when "$program" $((BATCHES * per_batch + 1)) 10)" \
+assert_eq $((BATCHES * per_batch + 1)) "$(rb_runs_when "$program" $((BATCHES * per_batch + 1)) 60)" \
     "launches after one more round of ticks"
 drv set-text 106 ' 9 '
 drv click 110

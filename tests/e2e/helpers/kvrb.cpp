@@ -25,7 +25,8 @@ const UINT kTrayMessage = WM_APP + 1;
 const UINT kTrayIconId = 1;
 const LPARAM kLeftButtonUp = WM_LBUTTONUP;
 const LPARAM kRightButtonUp = WM_RBUTTONUP;
-const DWORD kWaitMs = 10000;
+// Generous: a loaded machine slows Wine down a lot, and only a failure waits this long.
+const DWORD kWaitMs = 60000;
 
 const char kUsageText[] =
     "usage: kvrb COMMAND [ARGS]\n"

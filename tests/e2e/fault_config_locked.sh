@@ -9,16 +9,7 @@ rb_init
 kv_setup
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
-release=$KV_WORK/release.lock
-(cd "$KV_WORK" && exec "$KV_WINE" "$RB_BIN/locker.exe" "$KV_WORK_WIN\\config.kv" "$KV_WORK_WIN\\release.lock") \
-    >"$KV_DIR/locker.log" 2>&1 &
-locker=$!
-deadline=$((SECONDS + 20))
-until grep -q '^locked' "$KV_DIR/locker.log"; do
-    kv_alive "$locker" || fail "the locker ended: $(cat "$KV_DIR/locker.log")"
-    [ $SECONDS -lt $deadline ] || fail "the locker did not lock config.kv within 20 s"
-    sleep 0.05
-done
+rb_lock_config
 kv_start_app
 
 drv get-text 103
@@ -34,10 +25,10 @@ cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed w
 rb_expect_save_failure "$KV_WORK_WIN\\config.kv"
 cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed by the failed save"
 
-touch "$release"
-kv_wait_exit "$locker" 10 || fail "the locker did not let go"
+touch "$RB_RELEASE"
+kv_wait_exit "$RB_LOCKER" 10 || fail "the locker did not let go"
 grep -q '^released' "$KV_DIR/locker.log" || fail "the locker did not hold the file to the end: $(cat "$KV_DIR/locker.log")"
 cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed after the lock went"
-rm "$release"
+rm "$RB_RELEASE"
 rb_no_temp_files "$KV_WORK"
 kv_log "ok"

@@ -9,16 +9,7 @@ rb_init
 kv_setup
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
-release=$KV_WORK/release.lock
-(cd "$KV_WORK" && exec "$KV_WINE" "$RB_BIN/locker.exe" "$KV_WORK_WIN\\config.kv" "$KV_WORK_WIN\\release.lock") \
-    >"$KV_DIR/locker.log" 2>&1 &
-locker=$!
-deadline=$((SECONDS + 20))
-until grep -q '^locked' "$KV_DIR/locker.log"; do
-    kv_alive "$locker" || fail "the locker ended: $(cat "$KV_DIR/locker.log")"
-    [ $SECONDS -lt $deadline ] || fail "the locker did not lock config.kv within 20 s"
-    sleep 0.05
-done
+rb_lock_config
 kv_start_app
 drv get-text 103
 assert_eq "" "$DRV_OUT" "program box while config.kv is locked"
@@ -30,9 +21,9 @@ until rb_balloons && [ -n "$RB_BALLOONS" ]; do
 done
 rb_balloon_stays "$RB_BALLOONS" 3
 
-touch "$release"
-kv_wait_exit "$locker" 10 || fail "the locker did not let go"
-rm "$release"
+touch "$RB_RELEASE"
+kv_wait_exit "$RB_LOCKER" 10 || fail "the locker did not let go"
+rm "$RB_RELEASE"
 case $KV_VARIANT in
 kept) ;;
 changed) drv set-text 106 9 ;;

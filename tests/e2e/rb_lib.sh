@@ -6,6 +6,8 @@ RB_BIN=""
 RB_OUT=""
 RB_SAVE_MESSAGE=""
 RB_BALLOONS=""
+RB_LOCKER=""
+RB_RELEASE=""
 
 rb_init() {
     RB_BIN=$KV_SCRATCH/rb-bin
@@ -86,6 +88,21 @@ rb_balloon_stays() {
         rb_balloons
         assert_eq "$1" "$RB_BALLOONS" "balloons shown (the first one was $1)"
         sleep 0.2
+    done
+}
+
+# Starts locker.exe on config.kv in the working folder and waits until it holds the file
+# with no sharing. Sets RB_LOCKER (its Linux pid) and RB_RELEASE: touch it to let go.
+rb_lock_config() {
+    local deadline=$((SECONDS + 20))
+    RB_RELEASE=$KV_WORK/release.lock
+    (cd "$KV_WORK" && exec "$KV_WINE" "$RB_BIN/locker.exe" "$KV_WORK_WIN\\config.kv" \
+        "$KV_WORK_WIN\\release.lock") >"$KV_DIR/locker.log" 2>&1 &
+    RB_LOCKER=$!
+    until grep -q '^locked' "$KV_DIR/locker.log"; do
+        kv_alive "$RB_LOCKER" || fail "the locker ended: $(cat "$KV_DIR/locker.log")"
+        [ $SECONDS -lt $deadline ] || fail "the locker did not lock config.kv within 20 s"
+        sleep 0.05
     done
 }
 

@@ -84,9 +84,7 @@ DWORD LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
         return 0;
     if (error != 0) {
         // A folder in the way holds no settings of ours.
-        DWORD attributes = GetFileAttributesW(kConfigFileName);
-        bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        return folder ? 0 : error;
+        return Win32ProgramLookup().IsFolder(kConfigFileName) ? 0 : error;
     }
     ConfigValues values = DecodeConfig(FromAnsi(bytes), LocaleDecimalSeparator());
     if (values.program) {

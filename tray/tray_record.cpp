@@ -18,9 +18,8 @@ ShellRecord ToShellRecord(const TrayIconData& record, size_t pointerBytes) {
     const size_t w = pointerBytes == 8 ? 8 : 4;
     ShellRecord out;
     out.size = ShellRecordSize(w);
-    size_t at = 0;
-    Put(out, at, out.size, 4);
-    at = w;
+    Put(out, 0, out.size, 4);
+    size_t at = w;
     Put(out, at, WidenHandle(record.hWnd), w);
     at += w;
     Put(out, at, record.uID, 4);

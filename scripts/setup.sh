@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12: the mingw-w64 cross
 # toolchains (32- and 64-bit), CMake and Ninja, GoogleTest, Wine with its 32- and
-# 64-bit loaders, Xvfb and xdotool. Does nothing when all of it is there already.
+# 64-bit loaders and their preloaders, Xvfb and xdotool. Does nothing when all of it
+# is there already.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,9 @@ packages=(
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick
+    # Without its preloader Wine maps libraries where Windows' fixed addresses must go, and
+    # now and then a program fails to start ("failed to map the shared user data").
+    wine32-preloader:i386 wine64-preloader
 )
 
 as_root() {

@@ -42,7 +42,7 @@ kv_init() {
 
     rm -rf "$KV_DIR"
     mkdir -p "$KV_DIR"
-    export WINEDEBUG=-all
+    export WINEDEBUG=${KV_WINEDEBUG:--all}
     # No Mono or Gecko install prompts.
     export WINEDLLOVERRIDES="mscoree,mshtml="
     unset WINEPREFIX
@@ -96,6 +96,9 @@ kv_arch() {
         exit $KV_SKIP
     fi
     KV_WINE=$(kv_arch_loader "$KV_ARCH")
+    # Without it a Wine start fails now and then, silently (exit 1): a missed launch.
+    [ -x "$KV_WINE-preloader" ] ||
+        fail "no $KV_WINE-preloader: run scripts/setup.sh (it installs wine32-preloader and wine64-preloader)"
     # Every process Wine starts for us uses the same loader.
     export WINELOADER=$KV_WINE
 }

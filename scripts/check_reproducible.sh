@@ -66,7 +66,9 @@ while read -r name; do
     if cmp -s "$FIRST/dist/$name" "$SECOND/dist/$name"; then
         say "same bytes: ${name#./} ($(stat -c %s "$FIRST/dist/$name") bytes)"
     else
-        say "DIFFERENT:  ${name#./}: $(cmp -l "$FIRST/dist/$name" "$SECOND/dist/$name" | wc -l) bytes differ, first at offset $(cmp "$FIRST/dist/$name" "$SECOND/dist/$name" | awk '{ print $5 }' | tr -d ,)"
+        say "DIFFERENT:  ${name#./}: $(stat -c %s "$FIRST/dist/$name") and $(stat -c %s "$SECOND/dist/$name") bytes," \
+            "$(cmp -l "$FIRST/dist/$name" "$SECOND/dist/$name" 2>/dev/null | wc -l) differ," \
+            "the first at byte $(cmp "$FIRST/dist/$name" "$SECOND/dist/$name" | awk '{ print $5 }' | tr -d ,)"
         differ=$((differ + 1))
     fi
 done <<<"$names_first"

@@ -140,7 +140,7 @@ packages_used() {
     echo "  git clone <the repository> kelvarion && cd kelvarion"
     echo "  git checkout $COMMIT"
     echo "  scripts/release.sh"
-    echo "  cd dist && sha256sum -c SHA256SUMS"
+    echo "  cd dist && sha256sum -c /path/to/the/published/SHA256SUMS"
 } >"$DIST/BUILDINFO.txt"
 
 (cd "$DIST" && sha256sum "${NAMES[@]}" >SHA256SUMS && sha256sum -c --quiet SHA256SUMS) ||

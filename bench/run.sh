@@ -1,14 +1,18 @@
 #!/bin/bash
-# Benchmark, run on demand (not a test): Kelvarion against a floor tray program under Wine.
-# Start-up time, resident memory, idle CPU, and the size and imports of kelvarion.exe.
-# Writes bench/results.md.
+# Benchmark, run on demand (not a test): Kelvarion under Wine against two floors, started
+# side by side in every round. The same-window floor (bench/window_floor.cpp) is Kelvarion's
+# window built the plainest way: the real limit for any program that shows this window. The
+# bare floor (bench/floor.cpp) is a window and a tray icon only, the least a tray utility
+# does; its row is kept for continuity. Start-up time, CPU time to start, resident memory,
+# idle CPU, and the size and imports of kelvarion.exe.
+# Writes bench/results.md and ends by printing the README's table, ready to paste.
 #
 #   bench/run.sh
 #
 # Environment (defaults in brackets):
-#   KV_BENCH_RUNS         start-up and memory runs per program [15]
-#   KV_BENCH_CPU_RUNS     idle-CPU runs, two minutes each [2]
-#   KV_BENCH_IDLE_S       length of one idle-CPU run in seconds [60]
+#   KV_BENCH_RUNS         rounds of start-up and memory, each starting all three programs [21]
+#   KV_BENCH_CPU_RUNS     idle-CPU runs, one minute per program each [2]
+#   KV_BENCH_IDLE_S       length of one idle-CPU minute in seconds [60]
 #   KV_BENCH_LAUNCH_RUNS  runs of posted ticks that each launch a program [1]
 #   KV_BENCH_LAUNCHES     launches per such run [1000]
 #   KV_BENCH_SCRATCH      build folders, cached template prefix, logs [/tmp/kv-bench]
@@ -22,7 +26,7 @@ REPO=$(cd "$BENCH_DIR/.." && pwd)
 # shellcheck source-path=SCRIPTDIR/.. source=tests/e2e/lib.sh
 . "$REPO/tests/e2e/lib.sh"
 
-RUNS=${KV_BENCH_RUNS:-15}
+RUNS=${KV_BENCH_RUNS:-21}
 CPU_RUNS=${KV_BENCH_CPU_RUNS:-2}
 IDLE_S=${KV_BENCH_IDLE_S:-60}
 LAUNCH_RUNS=${KV_BENCH_LAUNCH_RUNS:-1}
@@ -35,19 +39,21 @@ done
 [ "$RUNS" -ge 1 ] || { echo "run.sh: KV_BENCH_RUNS must be at least 1" >&2; exit 2; }
 
 # The 32-bit build is the product, but a kernel without 32-bit support cannot run Wine's
-# 32-bit loader; then the 64-bit build and a 64-bit floor are measured in a 64-bit prefix.
+# 32-bit loader; then the 64-bit build and 64-bit floors are measured in a 64-bit prefix.
 WHY_BITS=" (chosen with KV_BENCH_BITS)"
+README_WHY=" (chosen with \`KV_BENCH_BITS\`)"
 if [ -z "${KV_BENCH_BITS:-}" ]; then
     if why=$(kv_arch_unavailable x86); then
         KV_BENCH_BITS=64
-        WHY_BITS=": ${why%%;*}, so the 64-bit build and a 64-bit floor stand in for the 32-bit product; both sizes are below"
+        WHY_BITS=": ${why%%;*}, so the 64-bit build and 64-bit floors stand in for the 32-bit product; both sizes are below"
+        README_WHY=", because that machine's kernel does not run 32-bit programs"
     else
-        KV_BENCH_BITS=32 WHY_BITS=""
+        KV_BENCH_BITS=32 WHY_BITS="" README_WHY=", the product"
     fi
 fi
 case $KV_BENCH_BITS in
-32) KV_ARCH=x86 PRESET=mingw-i686 OTHER_PRESET=mingw-x86_64 ;;
-64) KV_ARCH=x64 PRESET=mingw-x86_64 OTHER_PRESET=mingw-i686 ;;
+32) KV_ARCH=x86 PRESET=mingw-i686 OTHER_PRESET=mingw-x86_64 MANIFEST_ARCH=x86 ;;
+64) KV_ARCH=x64 PRESET=mingw-x86_64 OTHER_PRESET=mingw-i686 MANIFEST_ARCH=amd64 ;;
 *) echo "run.sh: KV_BENCH_BITS must be 32 or 64" >&2; exit 2 ;;
 esac
 # Wine's loader (KV_WINE) and prefix kind for that build, and its cross compiler (KV_MINGW).
@@ -60,7 +66,8 @@ SETTLE_S=2
 CPU_SETTLE_S=5
 # The 32-bit .exe's bound, also guarded by the exe_size_32bit test; the table shows kB too.
 SIZE_GOAL=65536
-MAX_RATIO=1.25
+# Start-up time, CPU time to start and memory, against the same-window floor.
+GOAL_RATIO=1.05
 # DLLs every Windows since XP ships in its system folder.
 WINDOWS_DLLS=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ntdll.dll
  ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll winspool.drv "
@@ -99,7 +106,7 @@ done
 KV_EXE=$BUILD/kelvarion.exe
 BUILD_TYPE=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$BUILD/CMakeCache.txt")
 
-# The floor gets exactly the product's compile and link flags, read from the generated
+# The floors get exactly the product's compile and link flags, read from the generated
 # build: optimisation, defines, warnings, static runtimes, stripping, section GC, -mwindows.
 ninja_var() {
     awk -v target="$1" -v var="$2" '
@@ -113,13 +120,23 @@ KV_LDFLAGS=$(ninja_var kelvarion.exe LINK_FLAGS | sed 's/-Wl,-Map=[^ ]*//')
     fail "could not read Kelvarion's flags from $BUILD/build.ninja"
 read -ra FLOOR_FLAGS <<<"$KV_CFLAGS -municode $KV_LDFLAGS"
 FLOOR_CMD="$CROSS-g++ ${FLOOR_FLAGS[*]} -o floor.exe bench/floor.cpp"
+# The same window's controls come from Kelvarion's own layout table; its manifest asks for
+# Common Controls 6 of its own architecture.
+WINDOW_CMD="$CROSS-windres -I tools -i bench/window_floor.rc -O coff -o window_floor.res.o &&"
+WINDOW_CMD="$WINDOW_CMD $CROSS-g++ ${FLOOR_FLAGS[*]} -I. -o window_floor.exe bench/window_floor.cpp ui/layout.cpp window_floor.res.o -lcomctl32"
 
 # The bench's own helpers are not measured.
 TOOL_FLAGS=(-std=c++17 -O2 -Wall -Wextra -Wpedantic -Wshadow -Werror -DUNICODE -D_UNICODE
             -static -static-libgcc -static-libstdc++)
-kv_log "building floor.exe, tick_target.exe and probe.exe in $TOOLS"
+kv_log "building floor.exe, window_floor.exe, tick_target.exe and probe.exe in $TOOLS"
 "$CROSS-g++" "${FLOOR_FLAGS[@]}" -o "$TOOLS/floor.exe" "$BENCH_DIR/floor.cpp" ||
     fail "floor.exe did not build"
+sed "s/@ARCH@/$MANIFEST_ARCH/" "$BENCH_DIR/window_floor.manifest.in" >"$TOOLS/window_floor.manifest"
+"$CROSS-windres" -I "$TOOLS" -i "$BENCH_DIR/window_floor.rc" -O coff -o "$TOOLS/window_floor.res.o" ||
+    fail "window_floor.rc did not compile"
+"$CROSS-g++" "${FLOOR_FLAGS[@]}" -I "$REPO" -o "$TOOLS/window_floor.exe" \
+    "$BENCH_DIR/window_floor.cpp" "$REPO/ui/layout.cpp" "$TOOLS/window_floor.res.o" -lcomctl32 ||
+    fail "window_floor.exe did not build"
 "$CROSS-g++" "${TOOL_FLAGS[@]}" -municode -mwindows -s \
     -o "$TOOLS/tick_target.exe" "$BENCH_DIR/tick_target.cpp" || fail "tick_target.exe did not build"
 "$CROSS-g++" "${TOOL_FLAGS[@]}" -o "$TOOLS/probe.exe" "$BENCH_DIR/probe.cpp" -lgdi32 ||
@@ -129,24 +146,29 @@ kv_log "building floor.exe, tick_target.exe and probe.exe in $TOOLS"
 
 kv_start_xvfb
 # The template is kept between bench runs (a fresh one costs ~20 s); each run works on a copy.
-if [ ! -f "$KV_TEMPLATE/.kv-bench-ready" ]; then
+# It is made again when the harness that makes it changes.
+RECIPE=$(cat "$REPO/tests/e2e/lib.sh" "$REPO/tests/e2e/setup_prefix.sh" | sha256sum | cut -c1-16)
+if [ "$(cat "$KV_TEMPLATE/.kv-bench-ready" 2>/dev/null)" != "$RECIPE" ]; then
     kv_log "making the template prefix $KV_TEMPLATE"
     kv_make_template
-    touch "$KV_TEMPLATE/.kv-bench-ready"
+    echo "$RECIPE" >"$KV_TEMPLATE/.kv-bench-ready"
 fi
 cp -a "$KV_TEMPLATE" "$KV_DIR/prefix" || fail "could not copy the template prefix"
 export WINEPREFIX=$KV_DIR/prefix
 C=$WINEPREFIX/drive_c
-mkdir -p "$C/bench/kv-work" "$C/bench/floor-work"
-cp "$KV_EXE" "$TOOLS/floor.exe" "$TOOLS/tick_target.exe" "$TOOLS/probe.exe" "$C/bench/"
+mkdir -p "$C/bench/kv-work" "$C/bench/window-work" "$C/bench/floor-work"
+cp "$KV_EXE" "$TOOLS/floor.exe" "$TOOLS/window_floor.exe" "$TOOLS/tick_target.exe" \
+    "$TOOLS/probe.exe" "$C/bench/"
 
-KV_WIN='C:\bench\kelvarion.exe'
-FLOOR_WIN='C:\bench\floor.exe'
-KV_WORK_WIN='C:\bench\kv-work'
-FLOOR_WORK_WIN='C:\bench\floor-work'
+# The three programs: Kelvarion, the same-window floor and the bare floor.
+PROGS=(kelvarion window bare)
+declare -A EXE_WIN=([kelvarion]='C:\bench\kelvarion.exe' [window]='C:\bench\window_floor.exe'
+                    [bare]='C:\bench\floor.exe')
+declare -A WORK_WIN=([kelvarion]='C:\bench\kv-work' [window]='C:\bench\window-work'
+                     [bare]='C:\bench\floor-work')
+declare -A CLASS=([kelvarion]=KelvarionForm1 [window]=KelvarionBenchWindow
+                  [bare]=KelvarionBenchFloor)
 LAUNCH_LOG_WIN='C:\bench\kv-work\launches.log'
-KV_CLASS=KelvarionForm1
-FLOOR_CLASS=KelvarionBenchFloor
 
 # --- helpers -------------------------------------------------------------------
 
@@ -204,23 +226,15 @@ ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "n/a" || b == "n/a" || b + 0 == 0) print "n/a"; else printf "%.3f\n", a / b }'
 }
 
-# within A B MAX: the verdict on A / B itself, not on the rounded ratio shown.
-within() {
-    awk -v a="$1" -v b="$2" -v m="$3" 'BEGIN {
-        if (a == "n/a" || b == "n/a" || b + 0 == 0) print "n/a"
-        else print (a / b <= m + 0) ? "yes" : "**no**" }'
-}
-
 values() { tr '\n' ' ' <"$1" | sed 's/ $//'; }
 
-# Which of the two runs first alternates, so neither always gets the warmer caches.
+# Which program starts first rotates from round to round, so none always gets the warmer
+# caches or the same neighbour.
 program_order() {
-    if [ $(($1 % 2)) -eq 1 ]; then echo "kelvarion floor"; else echo "floor kelvarion"; fi
+    local i n=${#PROGS[@]} order=()
+    for ((i = 0; i < n; i++)); do order+=("${PROGS[$(((i + $1) % n))]}"); done
+    echo "${order[*]}"
 }
-
-exe_of() { if [ "$1" == kelvarion ]; then echo "$KV_WIN"; else echo "$FLOOR_WIN"; fi; }
-work_of() { if [ "$1" == kelvarion ]; then echo "$KV_WORK_WIN"; else echo "$FLOOR_WORK_WIN"; fi; }
-class_of() { if [ "$1" == kelvarion ]; then echo "$KV_CLASS"; else echo "$FLOOR_CLASS"; fi; }
 
 # Brings up the prefix's wineserver, services and desktop before anything is timed.
 probe tray
@@ -231,8 +245,8 @@ probe tray
 start_once() {
     local prog=$1 keep=$2 pid
     [ "$prog" == kelvarion ] && kv_config 5
-    probe start "$(exe_of "$prog")" "$(work_of "$prog")"
-    pid=$(linux_pid "$(exe_of "$prog")") || exit 1
+    probe start "${EXE_WIN[$prog]}" "${WORK_WIN[$prog]}"
+    pid=$(linux_pid "${EXE_WIN[$prog]}") || exit 1
     sleep "$SETTLE_S"
     if [ "$keep" == keep ]; then
         read -r _ _ _ window _ tray _ ready <<<"$PROBE_OUT"
@@ -241,15 +255,17 @@ start_once() {
         echo "$tray" >>"$DATA/$prog.tray"
         rss_kb "$pid" >>"$DATA/$prog.rss"
         awk -v n="$(cpu_ns "$pid")" 'BEGIN { printf "%.2f\n", n / 1e6 }' >>"$DATA/$prog.startcpu"
-        kv_log "$prog: $PROBE_OUT rss $(tail -n1 "$DATA/$prog.rss") kB"
+        kv_log "$prog: $PROBE_OUT rss $(tail -n1 "$DATA/$prog.rss") kB cpu $(tail -n1 "$DATA/$prog.startcpu") ms"
     fi
-    probe close "$(class_of "$prog")"
+    probe close "${CLASS[$prog]}"
 }
 
 kv_log "warm-up start of each program (not counted)"
-start_once kelvarion drop
-start_once floor drop
+for prog in "${PROGS[@]}"; do
+    start_once "$prog" drop
+done
 for run in $(seq "$RUNS"); do
+    kv_log "round $run of $RUNS"
     for prog in $(program_order "$run"); do
         start_once "$prog" keep
     done
@@ -258,60 +274,66 @@ done
 # --- idle CPU ------------------------------------------------------------------
 
 # Two states: as started (window shown, in the foreground) and hidden in the tray. Only one
-# window can be in the foreground, so each run takes two minutes: in each, one program idles
-# freshly started in the foreground while the other idles hidden; then they swap. Idle
-# programs do not compete for the cores, and both see the same background load.
+# window can be in the foreground, so a run gives each program a minute of its own, freshly
+# started in the foreground, while the others idle hidden. Idle programs do not compete for
+# the cores, and all see the same background load.
 declare -A PID=() TICKS0=() NS0=()
 
 idle_start() {
-    probe launch "$(exe_of "$1")" "$(work_of "$1")"
-    PID[$1]=$(linux_pid "$(exe_of "$1")") || exit 1
+    probe launch "${EXE_WIN[$1]}" "${WORK_WIN[$1]}"
+    PID[$1]=$(linux_pid "${EXE_WIN[$1]}") || exit 1
 }
 
-# idle_minute SHOWN HIDDEN: records IDLE_S seconds of both programs' CPU.
+# idle_minute SHOWN: records IDLE_S seconds of every program's CPU, SHOWN's as shown.
 idle_minute() {
-    local prog
+    local prog state summary=""
     sleep "$CPU_SETTLE_S"
-    for prog in "$1" "$2"; do
+    for prog in "${PROGS[@]}"; do
         TICKS0[$prog]=$(cpu_ticks "${PID[$prog]}")
         NS0[$prog]=$(cpu_ns "${PID[$prog]}")
     done
     sleep "$IDLE_S"
-    for prog in "$1" "$2"; do
+    for prog in "${PROGS[@]}"; do
         kv_alive "${PID[$prog]}" || fail "$prog ended during the idle minute"
-        local state=shown
-        [ "$prog" == "$2" ] && state=hidden
+        state=hidden
+        [ "$prog" == "$1" ] && state=shown
         echo $(($(cpu_ticks "${PID[$prog]}") - ${TICKS0[$prog]})) >>"$DATA/$prog.$state.ticks"
         awk -v a="$(cpu_ns "${PID[$prog]}")" -v b="${NS0[$prog]}" \
             'BEGIN { printf "%.2f\n", (a - b) / 1e6 }' >>"$DATA/$prog.$state.ms"
+        summary="$summary; $prog $state $(tail -n1 "$DATA/$prog.$state.ticks") ticks $(tail -n1 "$DATA/$prog.$state.ms") ms"
     done
-    kv_log "idle ${IDLE_S} s: $1 shown $(tail -n1 "$DATA/$1.shown.ticks") ticks" \
-        "$(tail -n1 "$DATA/$1.shown.ms") ms; $2 hidden $(tail -n1 "$DATA/$2.hidden.ticks") ticks" \
-        "$(tail -n1 "$DATA/$2.hidden.ms") ms"
+    kv_log "idle ${IDLE_S} s${summary}"
 }
 
 for run in $(seq "$CPU_RUNS"); do
-    read -r first second <<<"$(program_order "$run")"
+    read -ra order <<<"$(program_order "$run")"
     kv_log "idle-CPU run $run of $CPU_RUNS"
     kv_config 5
-    idle_start "$second"
-    probe hide "$(class_of "$second")"
-    idle_start "$first"
-    idle_minute "$first" "$second"
-    probe hide "$(class_of "$first")"
-    probe close "$(class_of "$second")"
-    idle_start "$second"
-    idle_minute "$second" "$first"
-    probe close "$(class_of "$first")"
-    probe close "$(class_of "$second")"
+    PID=()
+    for prog in "${order[@]:1}"; do
+        idle_start "$prog"
+        probe hide "${CLASS[$prog]}"
+    done
+    for prog in "${order[@]}"; do
+        if [ -n "${PID[$prog]:-}" ]; then
+            probe close "${CLASS[$prog]}"
+        fi
+        idle_start "$prog"
+        idle_minute "$prog"
+        probe hide "${CLASS[$prog]}"
+    done
+    for prog in "${PROGS[@]}"; do
+        probe close "${CLASS[$prog]}"
+    done
 done
 
 # --- memory after launches -----------------------------------------------------
 
+KV_WIN=${EXE_WIN[kelvarion]}
 for run in $(seq "$LAUNCH_RUNS"); do
     kv_config 1
     rm -f "$C/bench/kv-work/launches.log"
-    probe start "$KV_WIN" "$KV_WORK_WIN"
+    probe start "$KV_WIN" "${WORK_WIN[kelvarion]}"
     kvpid=$(linux_pid "$KV_WIN") || exit 1
     sleep "$SETTLE_S"
     rss_kb "$kvpid" >>"$DATA/launch.rss_before"
@@ -324,7 +346,7 @@ for run in $(seq "$LAUNCH_RUNS"); do
     echo "$launched" >>"$DATA/launch.count"
     echo "$ms" >>"$DATA/launch.ms"
     kv_log "launched $launched in $ms ms ($left still running), rss after $(tail -n1 "$DATA/launch.rss_after") kB"
-    probe close "$KV_CLASS"
+    probe close "${CLASS[kelvarion]}"
 done
 
 # --- size and imports ----------------------------------------------------------
@@ -332,8 +354,10 @@ done
 KV_SIZE=$(stat -c %s "$KV_EXE")
 SIZE_32=$(stat -c %s "$SCRATCH/mingw-i686/kelvarion.exe")
 SIZE_64=$(stat -c %s "$SCRATCH/mingw-x86_64/kelvarion.exe")
-FLOOR_SIZE=$(stat -c %s "$TOOLS/floor.exe")
-mapfile -t DLLS < <("$CROSS-objdump" -p "$KV_EXE" | awk '/DLL Name:/ { print $3 }')
+WINDOW_SIZE=$(stat -c %s "$TOOLS/window_floor.exe")
+BARE_SIZE=$(stat -c %s "$TOOLS/floor.exe")
+imports() { "$CROSS-objdump" -p "$1" | awk '/DLL Name:/ { print $3 }'; }
+mapfile -t DLLS < <(imports "$KV_EXE")
 FOREIGN=()
 for dll in "${DLLS[@]}"; do
     lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
@@ -417,114 +441,177 @@ pulled_by() {
 # --- the table -----------------------------------------------------------------
 
 med() { if [ -s "$DATA/$1" ]; then median <"$DATA/$1"; else echo "n/a"; fi; }
-two_places() { awk '{ if ($1 == "n/a") print; else printf "%.2f\n", $1 }'; }
 least() { if [ -s "$DATA/$1" ]; then minimum <"$DATA/$1"; else echo "n/a"; fi; }
-diff_kb() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "n/a" || b == "n/a") print "n/a"; else printf "%+d kB\n", a - b }'; }
 raw() { if [ -s "$DATA/$1" ]; then values "$DATA/$1"; else echo "not measured"; fi; }
+two_places() { awk '{ if ($1 == "n/a") print; else printf "%.2f\n", $1 }'; }
+three_places() { awk '{ if ($1 == "n/a") print; else printf "%.3f\n", $1 }'; }
+signed_kb() { awk '{ if ($1 == "n/a") print; else printf "%+d kB\n", $1 }'; }
+# The same with the README's grouping: "+3 296 kB".
+signed_grouped_kb() {
+    local d
+    d=$(cat)
+    if [ "$d" == n/a ]; then echo n/a; return; fi
+    awk -v d="$d" 'BEGIN { printf "%s", (d < 0) ? "-" : "+" }'
+    echo "$(grouped "${d#-}") kB"
+}
+# 22944 -> "22 944", as the README writes numbers.
+grouped() {
+    awk -v n="$1" 'BEGIN { if (n == "n/a") { print n; exit }
+        s = sprintf("%d", n + 0.5); out = ""
+        while (length(s) > 3) { out = " " substr(s, length(s) - 2) out; s = substr(s, 1, length(s) - 3) }
+        print s out }'
+}
 
-KV_READY=$(med kelvarion.ready)
-FL_READY=$(med floor.ready)
-KV_READY_MIN=$(least kelvarion.ready)
-FL_READY_MIN=$(least floor.ready)
-KV_STARTCPU=$(med kelvarion.startcpu | two_places)
-FL_STARTCPU=$(med floor.startcpu | two_places)
-KV_WINDOW=$(med kelvarion.window)
-FL_WINDOW=$(med floor.window)
-KV_TRAY=$(med kelvarion.tray)
-FL_TRAY=$(med floor.tray)
-KV_RSS=$(med kelvarion.rss)
-FL_RSS=$(med floor.rss)
+# The median over the rounds of Kelvarion's figure over a floor's (MEASURE FLOOR): the
+# programs of a round start seconds apart, under much the same load, so each round's own
+# ratio drifts far less than the medians do from run to run.
+round_ratio() {
+    if [ ! -s "$DATA/kelvarion.$1" ] || [ ! -s "$DATA/$2.$1" ]; then echo n/a; return; fi
+    paste -d' ' "$DATA/kelvarion.$1" "$DATA/$2.$1" | awk '$2 > 0 { print $1 / $2 }' | median
+}
+round_diff() {
+    if [ ! -s "$DATA/kelvarion.$1" ] || [ ! -s "$DATA/$2.$1" ]; then echo n/a; return; fi
+    paste -d' ' "$DATA/kelvarion.$1" "$DATA/$2.$1" | awk '{ print $1 - $2 }' | median
+}
+# within RATIO MAX: the verdict on the ratio itself, not on its rounded form.
+within() {
+    awk -v r="$1" -v m="$2" 'BEGIN { if (r == "n/a") print "n/a"; else print (r <= m + 0) ? "yes" : "**no**" }'
+}
+
+HZ=$(getconf CLK_TCK)
+TICK_MS=$((1000 / HZ))
+ms_of_ticks() { awk -v t="$1" -v m="$TICK_MS" 'BEGIN { if (t == "n/a") print "n/a"; else print t * m }'; }
+KB() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1024 }'; }
+kB() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1000 }'; }
+
+declare -A READY WINDOW_MS TRAY_MS FASTEST STARTCPU RSS
+for prog in "${PROGS[@]}"; do
+    READY[$prog]=$(med "$prog.ready")
+    WINDOW_MS[$prog]=$(med "$prog.window")
+    TRAY_MS[$prog]=$(med "$prog.tray")
+    FASTEST[$prog]=$(least "$prog.ready")
+    STARTCPU[$prog]=$(med "$prog.startcpu" | two_places)
+    RSS[$prog]=$(med "$prog.rss")
+done
+declare -A R_READY R_CPU R_RSS D_RSS
+for floor in window bare; do
+    R_READY[$floor]=$(round_ratio ready "$floor")
+    R_CPU[$floor]=$(round_ratio startcpu "$floor")
+    R_RSS[$floor]=$(round_ratio rss "$floor")
+    D_RSS[$floor]=$(round_diff rss "$floor")
+done
 L_BEFORE=$(med launch.rss_before)
 L_AFTER=$(med launch.rss_after)
 L_COUNT=$(med launch.count)
 L_MS=$(med launch.ms)
-HZ=$(getconf CLK_TCK)
-TICK_MS=$((1000 / HZ))
+L_RATIO=$(ratio "$L_AFTER" "${RSS[window]}")
+if [ "$L_AFTER" == n/a ]; then L_MET="not measured"; else L_MET=$(within "$L_RATIO" "$GOAL_RATIO"); fi
+l_diff() { awk -v a="$L_AFTER" -v b="$1" 'BEGIN { if (a == "n/a" || b == "n/a") print "n/a"; else printf "%+d kB\n", a - b }'; }
 
-READY_RATIO=$(ratio "$KV_READY" "$FL_READY")
-# Both programs of a round start within seconds of each other, under much the same load.
-PAIRED_RATIO=$(paste -d' ' "$DATA/kelvarion.ready" "$DATA/floor.ready" |
-    awk '$2 > 0 { print $1 / $2 }' | median | awk '{ printf ($1 == "n/a") ? "n/a\n" : "%.3f\n", $1 }')
-RSS_RATIO=$(ratio "$KV_RSS" "$FL_RSS")
-LAUNCH_RATIO=$(ratio "$L_AFTER" "$FL_RSS")
-# Indistinguishable: the median is at most one clock tick above the floor's.
+# Indistinguishable: the median at most one clock tick above the same-window floor's.
+declare -A IDLE_TICKS IDLE_MS
+for prog in "${PROGS[@]}"; do
+    for state in shown hidden; do
+        IDLE_TICKS[$prog.$state]=$(med "$prog.$state.ticks")
+        IDLE_MS[$prog.$state]=$(med "$prog.$state.ms" | two_places)
+    done
+done
+idle_verdict() {
+    awk -v a="${IDLE_TICKS[kelvarion.$1]}" -v b="${IDLE_TICKS[window.$1]}" 'BEGIN {
+        if (a == "n/a" || b == "n/a") print "not measured"; else print (a - b <= 1) ? "yes" : "**no**" }'
+}
+ticks_text() { echo "$1 ($(ms_of_ticks "$1") ms)"; }
+ticks_ms() { awk -v t="$1" -v ms="$(ms_of_ticks "$1")" 'BEGIN { printf "%s %s (%s ms)\n", t, (t == 1) ? "tick" : "ticks", ms }'; }
 cpu_row() {
-    local state=$1 what=$2 kt ft km fm d met
-    kt=$(med "kelvarion.$state.ticks")
-    ft=$(med "floor.$state.ticks")
-    km=$(med "kelvarion.$state.ms" | two_places)
-    fm=$(med "floor.$state.ms" | two_places)
-    if [ "$kt" == n/a ] || [ "$ft" == n/a ]; then
-        d=n/a
-        met="not measured"
-    else
-        d=$(awk -v a="$kt" -v b="$ft" 'BEGIN { print a - b }')
-        met=$(awk -v d="$d" 'BEGIN { print (d <= 1) ? "yes" : "**no**" }')
-    fi
-    echo "| Idle CPU over ${IDLE_S} s, $what, median of $CPU_RUNS (utime+stime, clock ticks of $TICK_MS ms) | $kt ($(ms_of_ticks "$kt") ms) | $ft ($(ms_of_ticks "$ft") ms) | difference $d ticks | indistinguishable: at most 1 tick more | $met |"
-    echo "| &nbsp;&nbsp;the same from the scheduler's run time (ms) | $km | $fm | | | |"
+    local state=$1 what=$2
+    echo "| Idle CPU over ${IDLE_S} s, $what, median of the runs (utime+stime, clock ticks of $TICK_MS ms) | $(ticks_text "${IDLE_TICKS[kelvarion.$state]}") | $(ticks_text "${IDLE_TICKS[window.$state]}") | | $(ticks_text "${IDLE_TICKS[bare.$state]}") | | indistinguishable from the same window: at most 1 tick more | $(idle_verdict "$state") |"
+    echo "| &nbsp;&nbsp;the same from the scheduler's run time (ms) | ${IDLE_MS[kelvarion.$state]} | ${IDLE_MS[window.$state]} | | ${IDLE_MS[bare.$state]} | | | |"
 }
 
-if [ "$L_AFTER" == n/a ]; then LAUNCH_MET="not measured"; else LAUNCH_MET=$(within "$L_AFTER" "$FL_RSS" "$MAX_RATIO"); fi
 SIZE_MET=$([ "$SIZE_32" -le "$SIZE_GOAL" ] && echo yes || echo "**no**")
 DLL_MET=$([ ${#FOREIGN[@]} -eq 0 ] && echo yes || echo "**no**: ${FOREIGN[*]}")
-KB() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1024 }'; }
-kB() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1000 }'; }
-ms_of_ticks() { awk -v t="$1" -v m="$TICK_MS" 'BEGIN { if (t == "n/a") print "n/a"; else print t * m }'; }
 
 ELAPSED=$((SECONDS - START_SECONDS))
 END_LOAD=$(cut -d' ' -f1-3 /proc/loadavg)
 REV=$(git -C "$REPO" rev-parse --short HEAD 2>/dev/null || echo unknown)
 [ -n "$(git -C "$REPO" status --porcelain 2>/dev/null)" ] && REV="$REV with uncommitted changes"
 CMDLINE="KV_BENCH_RUNS=$RUNS KV_BENCH_CPU_RUNS=$CPU_RUNS KV_BENCH_IDLE_S=$IDLE_S KV_BENCH_LAUNCH_RUNS=$LAUNCH_RUNS KV_BENCH_LAUNCHES=$LAUNCHES bench/run.sh"
+CPU_NAME=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
+MACHINE="$(nproc) cores, $CPU_NAME, $(awk '/^MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo) RAM"
+
+# The README's table: the same figures, rounded as the README writes them.
+readme_table() {
+    local r=$RUNS
+    echo "From that run ($(date -u '+%-d %B %Y'), on the **$KV_BENCH_BITS-bit build** in a $KV_BENCH_BITS-bit Wine prefix$README_WHY;" \
+        "$MACHINE, load average $(cut -d' ' -f1 <<<"$START_LOAD") at the start; each ratio is the median of $r rounds' own ratios):" |
+        fmt -w 95
+    echo
+    echo "| Measure | Kelvarion | Same window, plainest way | Kelvarion / it | Bare window and tray icon | Kelvarion / it |"
+    echo "|---|---:|---:|---:|---:|---:|"
+    echo "| Start-up to window shown and tray icon drawn, median of $r | $(grouped "${READY[kelvarion]}") ms | $(grouped "${READY[window]}") ms | $(three_places <<<"${R_READY[window]}") | $(grouped "${READY[bare]}") ms | $(three_places <<<"${R_READY[bare]}") |"
+    echo "| CPU time to start, median of $r | $(grouped "${STARTCPU[kelvarion]}") ms | $(grouped "${STARTCPU[window]}") ms | $(three_places <<<"${R_CPU[window]}") | $(grouped "${STARTCPU[bare]}") ms | $(three_places <<<"${R_CPU[bare]}") |"
+    echo "| Resident memory after start-up, median of $r | $(grouped "${RSS[kelvarion]}") kB | $(grouped "${RSS[window]}") kB | $(three_places <<<"${R_RSS[window]}") ($(signed_grouped_kb <<<"${D_RSS[window]}")) | $(grouped "${RSS[bare]}") kB | $(three_places <<<"${R_RSS[bare]}") ($(signed_grouped_kb <<<"${D_RSS[bare]}")) |"
+    echo "| Resident memory after $(grouped "$LAUNCHES") launches (the floors launch nothing: their idle figure) | $(grouped "$L_AFTER") kB | $(grouped "${RSS[window]}") kB | $(ratio "$L_AFTER" "${RSS[window]}") | $(grouped "${RSS[bare]}") kB | $(ratio "$L_AFTER" "${RSS[bare]}") |"
+    echo "| Idle CPU over $IDLE_S s, hidden in the tray | ${IDLE_TICKS[kelvarion.hidden]} ticks | ${IDLE_TICKS[window.hidden]} ticks | — | ${IDLE_TICKS[bare.hidden]} ticks | — |"
+    echo "| Idle CPU over $IDLE_S s, shown with the caret blinking in its text box | $(ticks_ms "${IDLE_TICKS[kelvarion.shown]}") | $(ticks_ms "${IDLE_TICKS[window.shown]}") | — | ${IDLE_TICKS[bare.shown]} ticks (no text box) | — |"
+    echo "| Size of \`kelvarion.exe\` | 32-bit: $(grouped "$SIZE_32") bytes ($(KB "$SIZE_32") KiB); 64-bit: $(grouped "$SIZE_64") bytes ($(KB "$SIZE_64") KiB) | $KV_BENCH_BITS-bit: $(grouped "$WINDOW_SIZE") bytes | $(ratio "$KV_SIZE" "$WINDOW_SIZE") ($KV_BENCH_BITS-bit) | $KV_BENCH_BITS-bit: $(grouped "$BARE_SIZE") bytes | $(ratio "$KV_SIZE" "$BARE_SIZE") ($KV_BENCH_BITS-bit) |"
+    echo "| Imported DLLs | Windows' own only ($(tr '[:upper:]' '[:lower:]' <<<"${DLLS[*]}" | sed -e 's/\.dll//g' -e 's/ /, /g')) | $(imports "$TOOLS/window_floor.exe" | tr '[:upper:]' '[:lower:]' | sed 's/\.dll//' | paste -sd, | sed 's/,/, /g') | | $(imports "$TOOLS/floor.exe" | tr '[:upper:]' '[:lower:]' | sed 's/\.dll//' | paste -sd, | sed 's/,/, /g') | |"
+}
 
 {
     echo "# Kelvarion benchmark"
     echo
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
-    echo "- Machine: $(nproc) cores, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)," \
-        "$(awk '/^MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo) RAM," \
-        "$(. /etc/os-release && echo "$PRETTY_NAME"), $("$KV_WINE" --version)," \
+    echo "- Machine: $MACHINE," \
+        "$(sed -n 's/^PRETTY_NAME="*\([^"]*\)"*$/\1/p' /etc/os-release), $("$KV_WINE" --version)," \
         "$($CROSS-g++ --version | head -n1)"
     echo "- Load average (1, 5, 15 min) at start: $START_LOAD; at end: $END_LOAD." \
-        "The machine is shared: other work ran alongside."
+        "Other work may have run alongside: the ratios are taken round by round for that reason."
     echo "- Measured: the **$KV_BENCH_BITS-bit** build, in a $KV_BENCH_BITS-bit Wine prefix$WHY_BITS"
     echo "- Source: $REV; kelvarion.exe built with \`cmake --preset $PRESET -B $BUILD\` ($BUILD_TYPE)"
-    echo "- Floor built with the same flags: \`$FLOOR_CMD\`"
+    echo "- Floors built with the same flags: \`$WINDOW_CMD\` and \`$FLOOR_CMD\`"
     echo "- Command: \`$CMDLINE\` (took $((ELAPSED / 60)) min $((ELAPSED % 60)) s, builds included)"
     echo
     echo "## Results"
     echo
-    echo "| Measure | Kelvarion | Floor | Kelvarion / floor | Goal | Met |"
-    echo "|---|---:|---:|---:|---|---|"
-    echo "| Start-up: process start to window shown **and** tray icon drawn, median of $RUNS (ms) | $KV_READY | $FL_READY | $READY_RATIO | within ${MAX_RATIO}x | $(within "$KV_READY" "$FL_READY" "$MAX_RATIO") |"
-    echo "| &nbsp;&nbsp;median of the $RUNS rounds' own ratios | | | $PAIRED_RATIO | | |"
-    echo "| &nbsp;&nbsp;the same, fastest of $RUNS (ms) | $KV_READY_MIN | $FL_READY_MIN | $(ratio "$KV_READY_MIN" "$FL_READY_MIN") | | |"
-    echo "| &nbsp;&nbsp;CPU time the process used to start, median (ms) | $KV_STARTCPU | $FL_STARTCPU | $(ratio "$KV_STARTCPU" "$FL_STARTCPU") | | |"
-    echo "| &nbsp;&nbsp;median until the window is shown (ms) | $KV_WINDOW | $FL_WINDOW | $(ratio "$KV_WINDOW" "$FL_WINDOW") | | |"
-    echo "| &nbsp;&nbsp;median until the tray icon is drawn (ms) | $KV_TRAY | $FL_TRAY | $(ratio "$KV_TRAY" "$FL_TRAY") | | |"
-    echo "| Resident memory after start-up, median of $RUNS (VmRSS, kB) | $KV_RSS | $FL_RSS | $RSS_RATIO ($(diff_kb "$KV_RSS" "$FL_RSS")) | within ${MAX_RATIO}x | $(within "$KV_RSS" "$FL_RSS" "$MAX_RATIO") |"
-    echo "| Resident memory after $LAUNCHES launches, median of $LAUNCH_RUNS (kB); the floor launches nothing: its idle figure | $L_AFTER | $FL_RSS | $LAUNCH_RATIO ($(diff_kb "$L_AFTER" "$FL_RSS")) | within ${MAX_RATIO}x | $LAUNCH_MET |"
-    echo "| &nbsp;&nbsp;the same process before its launches (kB) | $L_BEFORE | | growth $(diff_kb "$L_AFTER" "$L_BEFORE") | | |"
-    echo "| &nbsp;&nbsp;launches counted; the time they took (ms) | $L_COUNT; $L_MS | | | | |"
+    echo "The ratios in the **bold** columns are medians of the $RUNS rounds' own ratios (each round"
+    echo "starts the three programs one after the other); the sub-rows' ratios say which they are."
+    echo
+    echo "| Measure | Kelvarion | Same-window floor | **Kelvarion / same window** | Bare floor | **Kelvarion / bare** | Goal | Met |"
+    echo "|---|---:|---:|---:|---:|---:|---|---|"
+    echo "| Start-up: process start to window shown **and** tray icon drawn, median of $RUNS (ms) | ${READY[kelvarion]} | ${READY[window]} | $(three_places <<<"${R_READY[window]}") | ${READY[bare]} | $(three_places <<<"${R_READY[bare]}") | within ${GOAL_RATIO}x of the same window | $(within "${R_READY[window]}" "$GOAL_RATIO") |"
+    echo "| &nbsp;&nbsp;ratio of the medians | | | $(ratio "${READY[kelvarion]}" "${READY[window]}") | | $(ratio "${READY[kelvarion]}" "${READY[bare]}") | | |"
+    echo "| &nbsp;&nbsp;fastest of $RUNS (ms); ratio of the fastest | ${FASTEST[kelvarion]} | ${FASTEST[window]} | $(ratio "${FASTEST[kelvarion]}" "${FASTEST[window]}") | ${FASTEST[bare]} | $(ratio "${FASTEST[kelvarion]}" "${FASTEST[bare]}") | | |"
+    echo "| &nbsp;&nbsp;until the window is shown, median (ms); ratio per round | ${WINDOW_MS[kelvarion]} | ${WINDOW_MS[window]} | $(three_places <<<"$(round_ratio window window)") | ${WINDOW_MS[bare]} | $(three_places <<<"$(round_ratio window bare)") | | |"
+    echo "| &nbsp;&nbsp;until the tray icon is drawn, median (ms); ratio per round | ${TRAY_MS[kelvarion]} | ${TRAY_MS[window]} | $(three_places <<<"$(round_ratio tray window)") | ${TRAY_MS[bare]} | $(three_places <<<"$(round_ratio tray bare)") | | |"
+    echo "| CPU time the process used to start, median of $RUNS (ms) | ${STARTCPU[kelvarion]} | ${STARTCPU[window]} | $(three_places <<<"${R_CPU[window]}") | ${STARTCPU[bare]} | $(three_places <<<"${R_CPU[bare]}") | within ${GOAL_RATIO}x of the same window | $(within "${R_CPU[window]}" "$GOAL_RATIO") |"
+    echo "| Resident memory after start-up, median of $RUNS (VmRSS, kB) | ${RSS[kelvarion]} | ${RSS[window]} | $(three_places <<<"${R_RSS[window]}") ($(signed_kb <<<"${D_RSS[window]}")) | ${RSS[bare]} | $(three_places <<<"${R_RSS[bare]}") ($(signed_kb <<<"${D_RSS[bare]}")) | within ${GOAL_RATIO}x of the same window | $(within "${R_RSS[window]}" "$GOAL_RATIO") |"
+    echo "| Resident memory after $LAUNCHES launches, median of $LAUNCH_RUNS (kB); the floors launch nothing: their idle figure | $L_AFTER | ${RSS[window]} | $L_RATIO ($(l_diff "${RSS[window]}")) | ${RSS[bare]} | $(ratio "$L_AFTER" "${RSS[bare]}") ($(l_diff "${RSS[bare]}")) | within ${GOAL_RATIO}x of the same window | $L_MET |"
+    echo "| &nbsp;&nbsp;the same process before its launches (kB) | $L_BEFORE | | growth $(awk -v a="$L_AFTER" -v b="$L_BEFORE" 'BEGIN { if (a == "n/a" || b == "n/a") print "n/a"; else printf "%+d kB\n", a - b }') | | | | |"
+    echo "| &nbsp;&nbsp;launches counted; the time they took (ms) | $L_COUNT; $L_MS | | | | | | |"
     cpu_row shown "as started (window shown, in the foreground)"
     cpu_row hidden "window hidden, icon in the tray"
-    echo "| Size of the measured $KV_BENCH_BITS-bit .exe (bytes) | $KV_SIZE ($(KB "$KV_SIZE") KiB, $(kB "$KV_SIZE") kB) | $FLOOR_SIZE ($(KB "$FLOOR_SIZE") KiB) | $(ratio "$KV_SIZE" "$FLOOR_SIZE") | | |"
-    echo "| Size of the 32-bit .exe (mingw-i686, the product) (bytes) | $SIZE_32 ($(KB "$SIZE_32") KiB) | | | at most 64 KiB ($SIZE_GOAL bytes) | $SIZE_MET |"
-    echo "| Size of the 64-bit .exe (mingw-x86_64) (bytes) | $SIZE_64 ($(KB "$SIZE_64") KiB) | | | | |"
-    echo "| Imported DLLs | ${DLLS[*]} | $("$CROSS-objdump" -p "$TOOLS/floor.exe" | awk '/DLL Name:/ { print $3 }' | paste -sd' ') | | only Windows' own | $DLL_MET |"
+    echo "| Size of the measured $KV_BENCH_BITS-bit .exe (bytes) | $KV_SIZE ($(KB "$KV_SIZE") KiB, $(kB "$KV_SIZE") kB) | $WINDOW_SIZE ($(KB "$WINDOW_SIZE") KiB) | $(ratio "$KV_SIZE" "$WINDOW_SIZE") | $BARE_SIZE ($(KB "$BARE_SIZE") KiB) | $(ratio "$KV_SIZE" "$BARE_SIZE") | | |"
+    echo "| Size of the 32-bit .exe (mingw-i686, the product) (bytes) | $SIZE_32 ($(KB "$SIZE_32") KiB) | | | | | at most 64 KiB ($SIZE_GOAL bytes) | $SIZE_MET |"
+    echo "| Size of the 64-bit .exe (mingw-x86_64) (bytes) | $SIZE_64 ($(KB "$SIZE_64") KiB) | | | | | | |"
+    echo "| Imported DLLs | ${DLLS[*]} | $(imports "$TOOLS/window_floor.exe" | paste -sd' ') | | $(imports "$TOOLS/floor.exe" | paste -sd' ') | | only Windows' own | $DLL_MET |"
     echo
-    echo "Raw values, in run order:"
+    echo "Raw values, in run order (one per round for start-up and memory):"
     echo
-    echo "- start-up (ms), Kelvarion: $(raw kelvarion.ready); floor: $(raw floor.ready)"
-    echo "- CPU time to start (ms), Kelvarion: $(raw kelvarion.startcpu); floor: $(raw floor.startcpu)"
-    echo "- RSS after start-up (kB), Kelvarion: $(raw kelvarion.rss); floor: $(raw floor.rss)"
-    echo "- idle CPU shown (ticks), Kelvarion: $(raw kelvarion.shown.ticks); floor: $(raw floor.shown.ticks)"
-    echo "- idle CPU shown (scheduler ms), Kelvarion: $(raw kelvarion.shown.ms); floor: $(raw floor.shown.ms)"
-    echo "- idle CPU hidden (ticks), Kelvarion: $(raw kelvarion.hidden.ticks); floor: $(raw floor.hidden.ticks)"
-    echo "- idle CPU hidden (scheduler ms), Kelvarion: $(raw kelvarion.hidden.ms); floor: $(raw floor.hidden.ms)"
+    for prog in "${PROGS[@]}"; do
+        echo "- $prog: start-up (ms) $(raw "$prog.ready"); CPU time to start (ms) $(raw "$prog.startcpu");" \
+            "RSS after start-up (kB) $(raw "$prog.rss")"
+        echo "- $prog: idle CPU shown (ticks) $(raw "$prog.shown.ticks"), (scheduler ms) $(raw "$prog.shown.ms");" \
+            "hidden (ticks) $(raw "$prog.hidden.ticks"), (scheduler ms) $(raw "$prog.hidden.ms")"
+    done
     echo "- launch runs: RSS before (kB) $(raw launch.rss_before); after (kB) $(raw launch.rss_after);" \
         "launches counted $(raw launch.count); time for them (ms) $(raw launch.ms)"
+    echo
+    echo "## For the README"
+    echo
+    echo "The table for README.md's \"What it costs to keep it running\", from this run:"
+    echo
+    readme_table
     echo
     echo "## What kelvarion.exe is made of"
     echo
@@ -550,10 +637,19 @@ CMDLINE="KV_BENCH_RUNS=$RUNS KV_BENCH_CPU_RUNS=$CPU_RUNS KV_BENCH_IDLE_S=$IDLE_S
     echo
     echo "Everything runs under Wine in one private Xvfb display (1024x768) and one $KV_BENCH_BITS-bit Wine"
     echo "prefix copied from a template, with Wine's virtual desktop as the default desktop, so"
-    echo "the tray is a real one in the taskbar. The floor (\`bench/floor.cpp\`) is the least a"
-    echo "tray utility does: a window of Kelvarion's client size, shown, one"
-    echo "\`Shell_NotifyIconW\` icon (\`IDI_APPLICATION\`), a message loop. It is built in the"
-    echo "same run with the compiler and the flags the generated build uses for kelvarion.exe."
+    echo "the tray is a real one in the taskbar. Two floors are built in the same run with the"
+    echo "compiler and the flags the generated build uses for kelvarion.exe:"
+    echo
+    echo "- the **same-window floor** (\`bench/window_floor.cpp\`): Kelvarion's window built the"
+    echo "  plainest way, the real limit for a program that shows it. \`CreateWindowEx\` for the"
+    echo "  same ten controls at the same places (Kelvarion's own layout table,"
+    echo "  \`ui/layout.cpp\`), the window's style, the system's message font, a Common Controls 6"
+    echo "  manifest of its own architecture, the focus in the first text box, a"
+    echo "  \`Shell_NotifyIconW\` icon (\`IDI_APPLICATION\`) and a dialog-style message loop; no"
+    echo "  settings, no timer, no menu, nothing else;"
+    echo "- the **bare floor** (\`bench/floor.cpp\`): the least a tray utility does, a window of"
+    echo "  Kelvarion's client size, shown, one tray icon, a message loop. Its row is kept for"
+    echo "  continuity with earlier runs."
     echo
     echo "**Start-up.** \`bench/probe.cpp\`, a console program in the same prefix, first waits"
     echo "until the first tray slot is empty, then calls \`CreateProcessW\` and polls every ~4 ms"
@@ -562,38 +658,38 @@ CMDLINE="KV_BENCH_RUNS=$RUNS KV_BENCH_CPU_RUNS=$CPU_RUNS KV_BENCH_IDLE_S=$IDLE_S
     echo "shows as 20 or more pixels that are neither the taskbar's white nor the desktop colour"
     echo "(the bound the e2e tests use). The figure is the later of the two, measured with"
     echo "\`QueryPerformanceCounter\` from just before \`CreateProcessW\`: it includes Wine's"
-    echo "process creation, the same for both programs, and Wine's explorer drawing the icon,"
-    echo "which is what a user sees. One start of each is made first and not counted; then the"
-    echo "programs start one at a time, alternating which goes first. Kelvarion starts with a"
-    echo "\`config.kv\` naming a small program and 5 minutes, so it reads a real file. The"
-    echo "goal is judged on the ratio of the medians; the median of each round's own ratio"
-    echo "(the two starts of a round are seconds apart, under much the same load) and the"
-    echo "fastest run are shown too, because load from other work on the machine only adds time."
-    echo "So is the CPU time the process used to start (its run time from"
-    echo "/proc/PID/task/*/schedstat, read ${SETTLE_S} s after it was ready, when it idles), which"
-    echo "load does not stretch."
+    echo "process creation, the same for all three programs, and Wine's explorer drawing the"
+    echo "icon, which is what a user sees. One start of each is made first and not counted; then"
+    echo "each round starts the three one at a time, the first of a round rotating. Kelvarion"
+    echo "starts with a \`config.kv\` naming a small program and 5 minutes, so it reads a real"
+    echo "file. The goal is judged on the median of the rounds' own ratios: the programs of a"
+    echo "round start seconds apart, under much the same load, while medians of whole runs"
+    echo "drift by some 5 % from run to run on a shared machine. The CPU time the process used"
+    echo "to start (its run time from /proc/PID/task/*/schedstat, read ${SETTLE_S} s after it was"
+    echo "ready, when it idles) is judged the same way; load from other work stretches it far"
+    echo "less than it stretches the start-up time."
     echo
     echo "**Memory.** VmRSS of the program's own Wine process (found in /proc by its Windows path"
-    echo "in argv[0] and this prefix in its environment) ${SETTLE_S} s after start-up. For the launches,"
-    echo "Kelvarion starts with \`config.kv\` naming \`tick_target.exe\` (appends one byte to a"
-    echo "file and ends) and 1 minute; the probe posts \`WM_TIMER\` 1 to its window $LAUNCHES times,"
-    echo "one at a time, each time waiting until the file has grown, so launches are counted,"
-    echo "not assumed, and never pile up; the real 60 s timer may add one or two. VmRSS is read"
-    echo "${SETTLE_S} s after the last launched program has ended. The floor launches nothing, so"
-    echo "this is compared with the floor's idle figure."
+    echo "in argv[0] and this prefix in its environment) ${SETTLE_S} s after start-up, in every round. For"
+    echo "the launches, Kelvarion starts with \`config.kv\` naming \`tick_target.exe\` (appends one"
+    echo "byte to a file and ends) and 1 minute; the probe posts \`WM_TIMER\` 1 to its window"
+    echo "$LAUNCHES times, one at a time, each time waiting until the file has grown, so launches are"
+    echo "counted, not assumed, and never pile up; the real 60 s timer may add one or two. VmRSS"
+    echo "is read ${SETTLE_S} s after the last launched program has ended. The floors launch nothing,"
+    echo "so this is compared with their figures after start-up."
     echo
     echo "**Idle CPU.** utime+stime of each Wine process from /proc/PID/stat over ${IDLE_S} s, and"
     echo "the run time summed over /proc/PID/task/*/schedstat for a finer view, ${CPU_SETTLE_S} s after"
     echo "start-up or hiding. Two states: *as started* (window shown, in the foreground, focus"
     echo "where the program puts it) and *hidden* (\`ShowWindow(SW_HIDE)\` from the probe, what"
     echo "Kelvarion's Close Window does; the icon stays in the tray). As started, Kelvarion's"
-    echo "focus is in its program text box, whose caret blinks; the floor has no text box. Only"
-    echo "one window can be in the foreground, so each run has two minutes: one program freshly"
-    echo "started in the foreground while the other idles hidden, then the other way round;"
-    echo "idle programs do not compete for the cores, and both see the same background load."
-    echo "Kelvarion's 60 s timer fires once in each minute (with 5 minutes it only counts)."
-    echo "\"Indistinguishable\" is read as: the median is at most one clock tick ($TICK_MS ms)"
-    echo "above the floor's."
+    echo "focus and the same-window floor's are in a text box whose caret blinks; the bare"
+    echo "floor has no text box. Only one window can be in the foreground, so each run gives"
+    echo "every program a minute of its own, freshly started in the foreground, while the other"
+    echo "two idle hidden; idle programs do not compete for the cores, and all see the same"
+    echo "background load. Kelvarion's 60 s timer fires once in each minute (with 5 minutes it"
+    echo "only counts). \"Indistinguishable\" is read as: the median is at most one clock tick"
+    echo "($TICK_MS ms) above the same-window floor's."
     echo
     echo "**Size and imports.** \`stat\` of the stripped kelvarion.exe and"
     echo "\`$CROSS-objdump -p | grep 'DLL Name'\`; each DLL is checked against a list of"
@@ -601,3 +697,6 @@ CMDLINE="KV_BENCH_RUNS=$RUNS KV_BENCH_CPU_RUNS=$CPU_RUNS KV_BENCH_IDLE_S=$IDLE_S
 } >"$OUT"
 
 kv_log "wrote $OUT after $ELAPSED s"
+echo
+echo "----- for README.md, \"What it costs to keep it running\" -----"
+readme_table

@@ -104,7 +104,8 @@ std::wstring hex(const void* p) {
     return buf;
 }
 
-std::wstring num(unsigned long n) { return std::to_wstring(n); }
+// Wide enough for a size_t on either width, so no count is narrowed on its way.
+std::wstring num(unsigned long long n) { return std::to_wstring(n); }
 
 bool parseNumber(const std::wstring& text, long* value) {
     if (text.empty()) {

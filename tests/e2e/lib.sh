@@ -13,6 +13,7 @@ set -u
 
 KV_SKIP=77
 KV_XVFB_PID=""
+KV_WATCHDOG=""
 KV_APP_PID=""
 KV_APP_WINPID=""
 KV_DIR=""
@@ -50,6 +51,39 @@ kv_init() {
     # A signal must end the script through exit, so the EXIT trap cleans up.
     trap 'exit 130' INT
     trap 'exit 143' TERM
+    [ -n "${KV_TIMEOUT:-}" ] && kv_watchdog $((KV_TIMEOUT - 15))
+}
+
+# ctest ends a case at its TIMEOUT with SIGKILL, which leaves its display, its Wine processes
+# and its prefix behind. The case ends itself a little earlier instead, through its EXIT trap:
+# TERM to the script, and KILL to whatever it waits on (a driver in a $(...), say: Wine's
+# programs outlive a TERM), but not to the display, which the failure's screenshot needs.
+kv_watchdog() {
+    local main=$$
+    (
+        trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+        sleep "$1" &
+        sleeper=$!
+        wait "$sleeper" || exit 0
+        echo "$1" >"$KV_DIR/timed-out"
+        kill -TERM "$main"
+        self=$BASHPID
+        processes=$(kv_descendants "$main" "$self")
+        while read -r pid command; do
+            [ "$command" = Xvfb ] || kill -KILL "$pid"
+        done <<<"$processes"
+    ) </dev/null >/dev/null 2>&1 &
+    KV_WATCHDOG=$!
+}
+
+# "pid command" of every process below $1, leaving out $2 and what is below it.
+kv_descendants() {
+    local child
+    for child in $(pgrep -P "$1"); do
+        [ "$child" = "$2" ] && continue
+        echo "$child $(cat "/proc/$child/comm" 2>/dev/null)"
+        kv_descendants "$child" "$2"
+    done
 }
 
 # Prints why this machine cannot run the tests of the build $1 (x86 or x64); prints
@@ -113,6 +147,9 @@ kv_alive() {
 kv_cleanup() {
     local rc=$?
     trap - EXIT
+    [ -n "$KV_WATCHDOG" ] && kill "$KV_WATCHDOG" 2>/dev/null
+    [ -f "$KV_DIR/timed-out" ] && printf 'FAIL (%s): still running after %s s, ended before ctest kills it\n' \
+        "$KV_CASE" "$(cat "$KV_DIR/timed-out")" >&2
     if [ $rc -ne 0 ] && [ $rc -ne $KV_SKIP ] && [ -n "$KV_XVFB_PID" ]; then
         import -display "$DISPLAY" -window root "$KV_DIR/failure.png" 2>/dev/null &&
             echo "screenshot at failure: $KV_DIR/failure.png" >&2

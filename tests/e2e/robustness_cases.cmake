@@ -11,8 +11,8 @@ set_tests_properties(e2e_${KV_E2E_ARCH}_rb_helpers PROPERTIES
 function(kv_rb_case name script timeout)
     kv_e2e_case(${name} ${script} ${ARGN})
     set_tests_properties(e2e_${KV_E2E_ARCH}_${name} PROPERTIES
-        FIXTURES_REQUIRED "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}"
-        TIMEOUT ${timeout})
+        FIXTURES_REQUIRED "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}")
+    kv_e2e_timeout(e2e_${KV_E2E_ARCH}_${name} ${timeout})
 endfunction()
 
 kv_rb_case(fault_config_dir fault_config_dir.sh 60)

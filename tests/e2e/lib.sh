@@ -482,3 +482,24 @@ tick_settle() {
             "working folders the batch ran in"
     fi
 }
+
+# --- the 32-bit build on 64-bit Windows ----------------------------------------
+
+# kv_setup for the 32-bit build on 64-bit Windows (WOW64): the case runs with KV_ARCH=x86
+# and the 64-bit build's scratch folder, so it copies the 64-bit template prefix, where
+# Wine redirects C:\Windows\System32 to syswow64 for a 32-bit process as Windows does.
+# Skips, saying why, where the 64-bit build's tests are left out. Sets KV_SYSTEM32 and
+# KV_SYSWOW64, the Linux paths of the 64-bit and the 32-bit system folder.
+kv_setup_wow64() {
+    local why
+    if why=$(kv_arch_unavailable x64); then
+        echo "SKIPPED (32-bit build in the 64-bit prefix): $why"
+        trap - EXIT # nothing was started, nothing to keep
+        rm -rf "$KV_DIR"
+        exit $KV_SKIP
+    fi
+    kv_setup
+    KV_SYSTEM32=$KV_C/windows/system32
+    KV_SYSWOW64=$KV_C/windows/syswow64
+    [ -d "$KV_SYSWOW64" ] || fail "the template $KV_TEMPLATE is not a 64-bit prefix with syswow64"
+}

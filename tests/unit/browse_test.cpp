@@ -14,6 +14,8 @@ public:
     bool IsFolder(const std::wstring&) override { return false; }
     std::wstring SearchProgram(const std::wstring&) override { return {}; }
     std::wstring SystemDirectory() override { return L"C:\\windows\\system32"; }
+    std::wstring WindowsDirectory() override { return L"C:\\windows"; }
+    bool RunsUnderWow64() override { return false; }
     std::set<std::wstring> files{L"C:\\Program Files\\Tool\\run.bat", L"C:\\x.exe"};
 };
 

@@ -34,10 +34,11 @@ const wchar_t kUsageText[] =
     L"  close                       post WM_CLOSE\n"
     L"  minimize                    post WM_SYSCOMMAND SC_MINIMIZE\n"
     L"  state                       print \"visible=0|1 iconic=0|1\"\n"
-    L"  end-session [MS] [--closeapp] [--cancel]\n"
+    L"  end-session [MS] [--closeapp] [--cancel] [--tick-queued]\n"
     L"                              send WM_QUERYENDSESSION, then WM_ENDSESSION TRUE, with\n"
     L"                              ENDSESSION_CLOSEAPP as the Restart Manager sends it, or\n"
-    L"                              FALSE: the session end was cancelled\n"
+    L"                              FALSE: the session end was cancelled; --tick-queued posts\n"
+    L"                              a timer tick right behind WM_ENDSESSION and returns at once\n"
     L"  wait-top CLASS TITLE [MS]   wait for a visible top-level window; print \"hwnd pid\"\n"
     L"  count-top CLASS TITLE       print how many visible top-level windows match\n"
     L"  dialog-text CLASS TITLE     print the static texts of a matching window, one a line\n"
@@ -104,7 +105,8 @@ std::wstring hex(const void* p) {
     return buf;
 }
 
-std::wstring num(unsigned long n) { return std::to_wstring(n); }
+// Wide enough for a size_t on either width, so no count is narrowed on its way.
+std::wstring num(unsigned long long n) { return std::to_wstring(n); }
 
 bool parseNumber(const std::wstring& text, long* value) {
     if (text.empty()) {
@@ -474,13 +476,16 @@ int cmdEndSession(const Args& a) {
     long timeoutMs = 10000;
     LPARAM reason = 0;
     WPARAM ending = TRUE;
+    bool tickQueued = false;
     for (const std::wstring& arg : a) {
         if (arg == L"--closeapp") {
             reason = ENDSESSION_CLOSEAPP;
         } else if (arg == L"--cancel") {
             ending = FALSE;
+        } else if (arg == L"--tick-queued") {
+            tickQueued = true;
         } else if (!parseNumber(arg, &timeoutMs)) {
-            return usage(L"end-session [MS] [--closeapp] [--cancel]");
+            return usage(L"end-session [MS] [--closeapp] [--cancel] [--tick-queued]");
         }
     }
     HWND main = nullptr;
@@ -493,6 +498,16 @@ int cmdEndSession(const Args& a) {
         return fail(L"WM_QUERYENDSESSION was not answered");
     }
     println(L"queryendsession " + num(static_cast<unsigned long>(mayEnd)));
+    // A tick that comes while WM_ENDSESSION is on its way: a sent message is always
+    // taken before a posted one, so the program has begun to leave when it sees the tick.
+    if (tickQueued) {
+        if (!SendNotifyMessageW(main, WM_ENDSESSION, ending, reason) ||
+            !PostMessageW(main, WM_TIMER, 1, 0)) {
+            return fail(L"could not queue WM_ENDSESSION and a tick, error " + num(GetLastError()));
+        }
+        println(L"endsession queued with a tick behind it");
+        return kOk;
+    }
     // Windows sends WM_ENDSESSION with the verdict of all programs.
     if (!SendMessageTimeoutW(main, WM_ENDSESSION, ending, reason, SMTO_ABORTIFHUNG, ms, nullptr)) {
         return fail(L"WM_ENDSESSION was not answered within " + num(timeoutMs) + L" ms");

@@ -50,6 +50,17 @@ until rb_balloons && [ -n "$RB_BALLOONS" ]; do
     sleep 0.1
 done
 first=$RB_BALLOONS
+# The text loses its middle to an ellipsis, never the reason, on the line after it.
+subject=$(head -n1 <<<"$RB_BALLOON_TEXT")
+reason=$(sed -n 2p <<<"$RB_BALLOON_TEXT")
+kv_log "balloon: [$subject] [$reason]"
+case $subject in
+"${program} arg00001 arg00002"*…*"$(tail -c 24 "$text")") ;;
+*) fail "the balloon's first line is not the text's start, an ellipsis and its end: [$subject]" ;;
+esac
+[ ${#subject} -lt 255 ] || fail "the balloon's first line has ${#subject} characters"
+[ -n "$reason" ] && [ "${reason#*arg}" = "$reason" ] ||
+    fail "the balloon's second line is not the reason: [$reason]"
 drv tick 2
 rb_balloon_stays "$first" 3
 assert_eq 0 "$(rb_runs "$program")" "runs of $program after refused starts"

@@ -113,7 +113,7 @@ kv_alive() {
 kv_cleanup() {
     local rc=$?
     trap - EXIT
-    if [ $rc -ne 0 ] && [ -n "$KV_XVFB_PID" ]; then
+    if [ $rc -ne 0 ] && [ $rc -ne $KV_SKIP ] && [ -n "$KV_XVFB_PID" ]; then
         import -display "$DISPLAY" -window root "$KV_DIR/failure.png" 2>/dev/null &&
             echo "screenshot at failure: $KV_DIR/failure.png" >&2
     fi
@@ -129,12 +129,35 @@ kv_cleanup() {
         kill "$KV_XVFB_PID" 2>/dev/null
         wait "$KV_XVFB_PID" 2>/dev/null
     fi
-    if [ $rc -eq 0 ]; then
+    if [ $rc -eq 0 ] || [ $rc -eq $KV_SKIP ]; then
         rm -rf "$KV_DIR"
     else
+        kv_keep_evidence
         echo "left for inspection: $KV_DIR" >&2
     fi
     exit $rc
+}
+
+# A failed case keeps its logs, its screenshot and its own folders on C: (the working folder
+# with config.kv, and what it started), not the prefix of about a gigabyte, unless
+# KV_KEEP_PREFIX=1 asks for it. Files over 5 MB are listed instead of kept.
+kv_keep_evidence() {
+    local prefix=$KV_DIR/prefix
+    if [ "${KV_KEEP_PREFIX:-0}" = 1 ]; then
+        [ -d "$prefix" ] && echo "Wine prefix kept (KV_KEEP_PREFIX=1): $prefix" >&2
+        return 0
+    fi
+    if [ -d "$prefix/drive_c" ]; then
+        mkdir -p "$KV_DIR/drive_c"
+        (cd "$prefix/drive_c" && find kv* -type f -size +5000k -printf '%s bytes %p\n' \
+            >>"$KV_DIR/omitted.txt" 2>/dev/null
+         find kv* -type f -size -5001k -exec cp --parents -t "$KV_DIR/drive_c" {} + 2>/dev/null)
+    fi
+    rm -rf "$prefix"
+    find "$KV_DIR" -type f -size +5000k -printf '%s bytes %p\n' -delete >>"$KV_DIR/omitted.txt"
+    [ -s "$KV_DIR/omitted.txt" ] || rm -f "$KV_DIR/omitted.txt"
+    echo "kept: logs, screenshot and C:\\kv* as drive_c/ ($(du -sh "$KV_DIR" | cut -f1));" \
+        "KV_KEEP_PREFIX=1 keeps the whole Wine prefix" >&2
 }
 
 # Starts a private Xvfb on a display number it picks itself, so parallel cases never meet.
@@ -175,6 +198,37 @@ kv_make_template() {
     unset WINEARCH
     [ -d "$KV_TEMPLATE/drive_c" ] || fail "template prefix has no drive_c"
     kv_install_fonts "$KV_TEMPLATE"
+    [ "$KV_WINEARCH" = win64 ] && kv_install_x86_assemblies "$KV_TEMPLATE"
+}
+
+# Every 64-bit Windows holds the x86 side-by-side assemblies (the 32-bit Common Controls
+# among them) beside the amd64 ones, and so does a 64-bit prefix made where 32-bit programs
+# run. Where they cannot run, the 32-bit half of wineboot never ran and the x86 assemblies
+# are missing, which hides a 64-bit program that binds an x86 one: it would start here and
+# fail on Windows. They are made from Wine's own 32-bit DLLs (package wine32, installed
+# whatever the kernel) and the amd64 manifests, which differ only in the architecture.
+kv_install_x86_assemblies() {
+    local winsxs=$1/drive_c/windows/winsxs dlls=/usr/lib/i386-linux-gnu/wine/i386-windows
+    local amd64 x86 file n=0
+    [ -d "$winsxs/manifests" ] || fail "the 64-bit prefix has no winsxs/manifests"
+    for amd64 in "$winsxs"/amd64_*; do
+        [ -d "$amd64" ] || continue
+        x86=$winsxs/x86_${amd64##*/amd64_}
+        [ -d "$x86" ] && continue # made by the 32-bit wineboot
+        [ -d "$dlls" ] || fail "no $dlls for the x86 assemblies: run scripts/setup.sh (wine32)"
+        mkdir -p "$x86"
+        for file in "$amd64"/*; do
+            cp "$dlls/${file##*/}" "$x86/" || fail "no 32-bit ${file##*/} in $dlls"
+        done
+        sed 's/processorArchitecture="amd64"/processorArchitecture="x86"/' \
+            "$winsxs/manifests/${amd64##*/}.manifest" >"$winsxs/manifests/${x86##*/}.manifest" ||
+            fail "could not write the manifest of ${x86##*/}"
+        n=$((n + 1))
+    done
+    compgen -G "$winsxs/x86_microsoft.windows.common-controls_*" >/dev/null ||
+        fail "the 64-bit prefix has no x86 Common Controls assembly"
+    kv_log "x86 side-by-side assemblies: $n made from Wine's 32-bit DLLs," \
+        "$(compgen -G "$winsxs/x86_*" | wc -l) in all"
 }
 
 # Wine draws caption buttons with Marlett but does not look for it where Debian puts it.
@@ -197,14 +251,58 @@ kv_setup() {
     kv_start_xvfb
 }
 
-# Starts kelvarion.exe in KV_WORK and waits until it is ready for input. Sets KV_APP_PID
-# (Linux) and KV_APP_WINPID (Windows).
+# Starts kelvarion.exe in KV_WORK, with ARGS if any, and waits until it is ready for input.
+# Sets KV_APP_PID (Linux) and KV_APP_WINPID (Windows), and DRV_OUT to "hwnd pid". Wine's
+# error channel stays on for the program (app.log), so a start that fails says why.
 kv_start_app() {
-    (cd "$KV_WORK" && exec "$KV_WINE" "$KV_EXE") >"$KV_DIR/app.log" 2>&1 &
+    (cd "$KV_WORK" && WINEDEBUG=${KV_WINEDEBUG:--all,err+all} exec "$KV_WINE" "$KV_EXE" "$@") \
+        >"$KV_DIR/app.log" 2>&1 &
     KV_APP_PID=$!
-    drv wait-window 20000
+    kv_wait_window "$KV_APP_PID" "$KV_DIR/app.log"
     KV_APP_WINPID=${DRV_OUT#* }
     kv_log "kelvarion running: linux pid $KV_APP_PID, window and windows pid: $DRV_OUT"
+}
+
+# kv_wait_window PID LOG: waits up to 20 s for the main window and its message loop, like
+# `drv wait-window`, but fails at once, with the exit code and Wine's errors from LOG, when
+# the program (Linux PID, a child of this shell) ends first.
+kv_wait_window() {
+    local app=$1 log=$2 waiter rc code
+    "$KV_WINE" "$KV_DRIVER" wait-window 20000 >"$KV_DIR/wait-window.out" 2>"$KV_DIR/driver.err" &
+    waiter=$!
+    while kv_alive "$waiter"; do
+        if ! kv_alive "$app"; then
+            kill "$waiter" 2>/dev/null
+            wait "$waiter" 2>/dev/null
+            wait "$app"
+            code=$?
+            fail "kelvarion.exe ended before its window appeared: exit code $code" \
+                "$(kv_exit_meaning "$code"); Wine's errors ($log): $(kv_wine_errors "$log")"
+        fi
+        sleep 0.05
+    done
+    wait "$waiter"
+    rc=$?
+    DRV_OUT=$(cat "$KV_DIR/wait-window.out")
+    [ $rc -eq 0 ] || fail "kvdriver wait-window exited $rc: $(cat "$KV_DIR/driver.err");" \
+        "kelvarion.exe is still running; Wine's errors ($log): $(kv_wine_errors "$log")"
+}
+
+# The low byte of an NT status is all a Linux exit code keeps; name the usual ones.
+kv_exit_meaning() {
+    case $1 in
+    53) echo "(0xC0000135: a DLL it needs could not be loaded)" ;;
+    123) echo "(0xC000007B: a DLL or assembly of the wrong architecture)" ;;
+    5) echo "(0xC0000005: access violation)" ;;
+    *) echo "" ;;
+    esac
+}
+
+# The first lines Wine's error channel wrote, on one line.
+kv_wine_errors() {
+    local lines
+    lines=$(grep -m 8 'err:' "$1" 2>/dev/null | tr '\n' ' ')
+    echo "${lines:-none}"
 }
 
 # Ends the program the way Windows does at the end of a session: without asking.

@@ -6,6 +6,7 @@ RB_BIN=""
 RB_OUT=""
 RB_SAVE_MESSAGE=""
 RB_BALLOONS=""
+RB_BALLOON_TEXT=""
 RB_LOCKER=""
 RB_RELEASE=""
 
@@ -73,11 +74,33 @@ rb_memory() {
         "/proc/$1/status"
 }
 
-# Sets RB_BALLOONS to the handles of the visible tooltips_class32 windows, one a line:
-# Wine's explorer shows a tray balloon as one, about 2 s after it is asked for.
+# Sets RB_BALLOONS to the handles of the balloons shown, one a line, and RB_BALLOON_TEXT to
+# the text of the first (its lines as shown). Wine's explorer shows a tray balloon as a
+# tooltips_class32 window about 2 s after it is asked for; the icon's own hover tip is one
+# too, but its text is the tip ("Kelvarion: ..."), and the program's own tooltips are not
+# the explorer's: neither counts.
 rb_balloons() {
     drv windows
-    RB_BALLOONS=$(awk '$3 == "tooltips_class32" { print $1 }' <<<"$DRV_OUT")
+    RB_BALLOONS=$(awk -v pid="$KV_APP_WINPID" -v textfile="$KV_DIR/balloon.txt" '
+        function flush() {
+            sub(/"$/, "", text)
+            if (hwnd != "" && class == "tooltips_class32" && owner != pid && text !~ /^Kelvarion: /) {
+                print hwnd
+                if (!found) printf "%s", text >textfile
+                found = 1
+            }
+            hwnd = ""
+        }
+        BEGIN { printf "" >textfile }
+        # "hwnd pid class "title"": a title may run over several lines.
+        /^0x[0-9a-fA-F]+ [0-9]+ / {
+            flush(); hwnd = $1; owner = $2; class = $3
+            text = substr($0, index($0, "\"") + 1)
+            next
+        }
+        { text = text "\n" $0 }
+        END { flush() }' <<<"$DRV_OUT")
+    RB_BALLOON_TEXT=$(cat "$KV_DIR/balloon.txt")
 }
 
 # For $2 seconds, the only balloon shown is $1, and it stays up. A balloon asked for again

@@ -32,6 +32,9 @@ kv_rb_case(launch_without_exe launch_without_exe.sh 60)
 kv_rb_case(session_close session_close.sh 60)
 kv_rb_case(exit_no_launch_button exit_no_launch.sh 60 exit-button)
 kv_rb_case(exit_no_launch_close exit_no_launch.sh 60 close)
+# Two real minutes, mostly asleep: started early beside the soak.
+kv_rb_case(ticks_real_timer ticks_real_timer.sh 240)
+set_tests_properties(e2e_${KV_E2E_ARCH}_ticks_real_timer PROPERTIES COST 900)
 # About 1.5 min alone, up to 3 min beside the other cases on 2 cores: started first, so
 # the short cases fill the other core meanwhile.
 kv_rb_case(soak soak.sh 600)

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The Restart Manager's close. A session end that is cancelled (WM_ENDSESSION FALSE)
 # changes nothing: the program goes on starting its program. WM_ENDSESSION TRUE with
-# ENDSESSION_CLOSEAPP, as installers send it: the program saves, and ends by itself.
+# ENDSESSION_CLOSEAPP, as installers send it: the program saves, and ends by itself, and a
+# tick queued right behind it starts nothing.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/rb_lib.sh"
 kv_init "$@"
@@ -20,9 +21,12 @@ assert_eq 1 "$(rb_runs_when "$program" 1 10)" "runs after a cancelled session en
 kv_alive "$KV_APP_PID" || fail "kelvarion ended after a cancelled session end"
 [ ! -f "$KV_WORK/config.kv" ] || fail "config.kv written by a cancelled session end"
 
-drv set-text 106 7
-drv end-session 10000 --closeapp
+# Still due at every tick; saved as typed.
+drv set-text 106 ' 1 '
+drv end-session 10000 --closeapp --tick-queued
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after WM_ENDSESSION with ENDSESSION_CLOSEAPP"
-assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' "$program" 7
-assert_eq 1 "$(rb_runs "$program")" "runs in the end"
+assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' "$program" ' 1 '
+# A start would have left its mark well within this.
+sleep 2
+assert_eq 1 "$(rb_runs "$program")" "runs in the end, with a due tick queued behind the session end"
 kv_log "ok"

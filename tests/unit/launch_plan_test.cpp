@@ -24,6 +24,7 @@ public:
         return folders_.count(path) != 0;
     }
     std::wstring SearchProgram(const std::wstring& name) override {
+        ++searches;
         auto found = path_.find(name);
         return found == path_.end() ? L"" : found->second;
     }
@@ -31,6 +32,7 @@ public:
 
     size_t lookups = 0;
     size_t lookedUpChars = 0;
+    size_t searches = 0;
 
 private:
     std::set<std::wstring> files_;
@@ -180,8 +182,12 @@ TEST(PlanLaunch, LongTextsCostFewLookupsAndPastTheCommandLineLimitAreRefused) {
         EXPECT_LE(lookup.lookups, 2 * kMaxProgramPath) << c.text.size();
         EXPECT_LE(lookup.lookedUpChars, 2 * kMaxProgramPath * (kMaxProgramPath + 4)) << c.text.size();
     }
-    // The refusal comes before any lookup.
-    lookup.lookups = 0;
-    PlanLaunch(std::wstring(kMaxCommandLine, L'x'), lookup);
+    // The refusal comes before any lookup: words, so that every blank would be one.
+    std::wstring words = L"x";
+    while (words.size() < kMaxCommandLine)
+        words += L" x";
+    lookup.lookups = lookup.searches = 0;
+    EXPECT_EQ(PlanLaunch(words, lookup).error, kErrorFilenameExcedRange);
     EXPECT_EQ(lookup.lookups, 0u);
+    EXPECT_EQ(lookup.searches, 0u);
 }

@@ -28,7 +28,7 @@ public:
             --refuseAdds;
             return false;
         }
-        return !(op == TrayOp::Add && refuseAdd);
+        return !refuseAll && !(op == TrayOp::Add && refuseAdd);
     }
     uint32_t ShowStateIcon(TrayState state) override {
         ++iconSwitches;
@@ -40,6 +40,7 @@ public:
     };
     std::vector<Call> calls;
     bool refuseAdd = false;
+    bool refuseAll = false; // no taskbar at all
     int refuseAdds = 0; // the first adds refused, as by a taskbar still starting
     size_t Adds() const {
         size_t n = 0;
@@ -178,9 +179,8 @@ TEST(Tray, ReAddKeepsTheCurrentStateAndToleratesARefusedAdd) {
 }
 
 TEST(Tray, ARefusedFirstAddIsTriedAgainInTheCurrentStateUntilTaken) {
-    // Taken at the n-th try, or never: RetryAdd asks for more tries until
-    // then, and for no more than kTrayAddRetries in all.
-    for (int refused : {1, 3, kTrayAddRetries, kTrayAddRetries + 1}) {
+    // Taken at the n-th try: RetryAdd asks for more tries until then.
+    for (int refused : {1, 3, 60}) {
         TrayIconData record{};
         FakeShell shell;
         shell.refuseAdds = refused;
@@ -190,15 +190,36 @@ TEST(Tray, ARefusedFirstAddIsTriedAgainInTheCurrentStateUntilTaken) {
         int moreDue = 0;
         while (tray.RetryAdd())
             ++moreDue;
-        bool taken = refused <= kTrayAddRetries;
-        size_t adds = static_cast<size_t>(taken ? refused + 1 : kTrayAddRetries + 1);
-        EXPECT_EQ(moreDue, taken ? refused - 1 : kTrayAddRetries - 1) << refused;
+        size_t adds = static_cast<size_t>(refused + 1);
+        EXPECT_EQ(moreDue, refused - 1) << refused;
         EXPECT_EQ(shell.Adds(), adds) << refused;
         EXPECT_EQ(std::strcmp(shell.calls.back().record.szTip, "Kelvarion: Running"), 0);
         EXPECT_EQ(shell.calls.back().record.hIcon, 0x2002u);
-        EXPECT_FALSE(tray.RetryAdd()); // taken, or given up: nothing more is sent
+        EXPECT_FALSE(tray.RetryAdd()); // taken: nothing more is sent
         EXPECT_EQ(shell.Adds(), adds) << refused;
     }
+}
+
+TEST(Tray, WithNoTaskbarTheAddIsTriedSixtyTimesMoreThenNever) {
+    // Every 5 s for five minutes, as the retry timer drives it: each firing tries
+    // once and says whether to keep the timer.
+    TrayIconData record{};
+    FakeShell shell;
+    shell.refuseAll = true;
+    Tray tray(record, shell);
+    EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+    int firings = 0;
+    while (firings < 1000) {
+        ++firings;
+        if (!tray.RetryAdd())
+            break;
+    }
+    EXPECT_EQ(firings, 60);
+    EXPECT_EQ(shell.Adds(), 61u); // the first add and 60 retries
+    size_t calls = shell.calls.size();
+    for (int stray = 0; stray < 5; ++stray) // a firing already queued
+        EXPECT_FALSE(tray.RetryAdd());
+    EXPECT_EQ(shell.calls.size(), calls);
 }
 
 TEST(Tray, NoRetryAfterTheIconWasAddedAgainOrRemoved) {

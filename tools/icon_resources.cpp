@@ -1,5 +1,8 @@
 #include "tools/icon_resources.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace kvicons {
 
 namespace {
@@ -56,6 +59,28 @@ std::optional<std::vector<GroupEntry>> parseGroupDirectory(std::span<const std::
                            static_cast<std::uint16_t>(get16(bytes, at + 12))});
     }
     return entries;
+}
+
+std::optional<std::vector<NamedPicture>> loadPictures(const std::string& sourceDir,
+                                                      std::string& error) {
+    std::vector<NamedPicture> pictures;
+    for (const IconName& icon : iconNames()) {
+        const std::string path = sourceDir + "/resources/icons/" + icon.name + ".txt";
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (!in) {
+            error = "cannot read " + path;
+            return std::nullopt;
+        }
+        ParseResult parsed = parsePicture(text.str());
+        if (!parsed.picture) {
+            error = path + ": " + parsed.error;
+            return std::nullopt;
+        }
+        pictures.push_back({icon, std::move(*parsed.picture)});
+    }
+    return pictures;
 }
 
 IconPlan planIcons(const std::vector<NamedPicture>& pictures) {

@@ -60,6 +60,11 @@ struct NamedPicture {
     Picture picture;
 };
 
+// The pictures of every icon the program ships, from resources/icons under the source
+// folder; empty, with the reason in error, when one cannot be read or is malformed.
+std::optional<std::vector<NamedPicture>> loadPictures(const std::string& sourceDir,
+                                                      std::string& error);
+
 // Images are numbered in order of first use; a picture identical to one already seen at a
 // size (any size) reuses it.
 IconPlan planIcons(const std::vector<NamedPicture>& pictures);

@@ -9,21 +9,9 @@
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <sstream>
 #include <string>
 
 namespace {
-
-bool readText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    text = buf.str();
-    return static_cast<bool>(in);
-}
 
 bool writeBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -48,23 +36,15 @@ int main(int argc, char** argv) {
     }
     const std::string source = argv[1];
 
-    // Check every picture before writing anything, so a typo leaves the set consistent.
-    std::vector<kvicons::NamedPicture> pictures;
-    for (const kvicons::IconName& icon : kvicons::iconNames()) {
-        const std::string path = source + "/resources/icons/" + icon.name + ".txt";
-        std::string text;
-        if (!readText(path, text)) {
-            std::cerr << "make_icons: cannot read " << path << "\n";
-            return 1;
-        }
-        kvicons::ParseResult parsed = kvicons::parsePicture(text);
-        if (!parsed.picture) {
-            std::cerr << "make_icons: " << path << ": " << parsed.error << "\n";
-            return 1;
-        }
-        pictures.push_back({icon, std::move(*parsed.picture)});
+    // Every picture is read and checked before anything is written, so a typo leaves the
+    // set as it was.
+    std::string error;
+    const auto pictures = kvicons::loadPictures(source, error);
+    if (!pictures) {
+        std::cerr << "make_icons: " << error << "\n";
+        return 1;
     }
-    const kvicons::IconPlan plan = kvicons::planIcons(pictures);
+    const kvicons::IconPlan plan = kvicons::planIcons(*pictures);
 
     std::map<std::string, std::string> files; // name under the folder -> bytes
     std::map<std::uint16_t, std::uint32_t> pngBytes;
@@ -84,13 +64,13 @@ int main(int argc, char** argv) {
     files[kvicons::kRcFragment] = kvicons::rcFragment(plan);
 
     const std::filesystem::path dir = std::filesystem::path(source) / kvicons::kGeneratedDir;
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
+    std::error_code fsError;
+    std::filesystem::create_directories(dir, fsError);
     // Images no picture uses any more would linger in the folder and in reviews.
-    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir, fsError)) {
         const std::string name = entry.path().filename().string();
         if (!files.contains(name)) {
-            std::filesystem::remove(entry.path(), error);
+            std::filesystem::remove(entry.path(), fsError);
             std::cout << "removed " << entry.path().string() << "\n";
         }
     }

@@ -48,8 +48,8 @@ class ITrayShell {
 public:
     virtual ~ITrayShell() = default;
     virtual bool NotifyIcon(TrayOp op, const TrayIconData& record) = 0;
-    // Makes the state's icon the window's icon; returns the handle the
-    // window now shows.
+    // Makes the state's icon the window's icon; returns the handle of the
+    // same picture at the tray's own size.
     virtual uint32_t ShowStateIcon(TrayState state) = 0;
 };
 

@@ -159,7 +159,7 @@ void Form1::Form1_Load(int showCommand) {
     module1.tickCounter = 1;
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
-    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appSmall.get())))
+    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appTray.get())))
         SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
     HWND prgToRun = Control(ControlId::prgToRun);
     HWND everyNMins = Control(ControlId::everyNMins);
@@ -200,8 +200,9 @@ void Form1::Form1_DpiChanged(int dpi, const RECT& suggested) {
     ReloadIcons();
 }
 
-// Icons at the sizes of the new DPI, in the window and the tray; the old ones
-// go once nothing shows them.
+// Icons at the sizes of the new DPI, in the window and the tray (whose size
+// follows the system's DPI, but its handles are new); the old ones go once
+// nothing shows them.
 void Form1::ReloadIcons() {
     IconSet old = std::move(icons_);
     icons_.Load(instance_, dpi_);
@@ -209,7 +210,7 @@ void Form1::ReloadIcons() {
     if (shown == old.appSmall.get()) { // no launch yet: still the application icon
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_.appBig.get()));
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_.appSmall.get()));
-        tray_->ChangeIcon(HandleBits(icons_.appSmall.get()));
+        tray_->ChangeIcon(HandleBits(icons_.appTray.get()));
     } else {
         tray_->SetTrayState(tray_->State());
     }

@@ -5,6 +5,7 @@
 #include "app/module1.h"
 #include "app/text_win32.h"
 #include "config/config_file_win32.h"
+#include "config/config_path.h"
 #include "resources/resource_ids.h"
 #include "tray/tray_events.h"
 #include "ui/control_ids.h"
@@ -60,6 +61,9 @@ bool Form1::Register(HINSTANCE instance) {
 
 bool Form1::Create(HINSTANCE instance) {
     instance_ = instance;
+    // Nothing has moved the working directory yet: this is where config.kv lives.
+    startFolder_ = Win32WorkingDirectory().Get();
+    configPath_ = ConfigPathIn(startFolder_);
     CreateWindowExW(kExStyle, kForm1Class, kForm1Caption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
@@ -163,7 +167,7 @@ void Form1::Form1_Load(int showCommand) {
         SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
     HWND prgToRun = Control(ControlId::prgToRun);
     HWND everyNMins = Control(ControlId::everyNMins);
-    DWORD unreadable = LoadConfiguration(module1, prgToRun, everyNMins);
+    DWORD unreadable = LoadConfiguration(configPath_, module1, prgToRun, everyNMins);
     if (unreadable != 0) {
         // Held by a scanner or a backup at log-on, perhaps: its settings are
         // not ours to overwrite with the defaults.
@@ -171,7 +175,7 @@ void Form1::Form1_Load(int showCommand) {
         startProgram_ = GetText(prgToRun);
         startMinutes_ = GetText(everyNMins);
         shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not read its settings",
-                            BalloonText(ConfigFilePath(), SystemErrorText(unreadable)));
+                            BalloonText(configPath_, SystemErrorText(unreadable)));
     }
     SetFocus(prgToRun);
 }
@@ -220,13 +224,14 @@ void Form1::SaveAndReport() {
     if (configUnreadable_ && GetText(Control(ControlId::prgToRun)) == startProgram_ &&
         GetText(Control(ControlId::everyNMins)) == startMinutes_)
         return;
-    DWORD error = SaveConfiguration(Control(ControlId::prgToRun), Control(ControlId::everyNMins));
+    DWORD error = SaveConfiguration(configPath_, Control(ControlId::prgToRun),
+                                    Control(ControlId::everyNMins));
     if (error == 0 || saveFailureTold_)
         return;
     // The Exit button saves twice; the user hears of a failure once.
     saveFailureTold_ = true;
     RunModal([&] {
-        MessageBoxW(hwnd_, SaveFailureMessage(error).c_str(), kForm1Caption,
+        MessageBoxW(hwnd_, SaveFailureMessage(configPath_, error).c_str(), kForm1Caption,
                     MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     });
 }
@@ -310,7 +315,9 @@ void Form1::Timer1_Timer() {
 void Form1::SetTrayState(TrayState state) { tray_->SetTrayState(state); }
 
 uint32_t Form1::StartHidden(const std::wstring& programText) {
-    return StartProgram(programText, SW_HIDE);
+    Win32WorkingDirectory workingDirectory;
+    return InFolder(workingDirectory, startFolder_,
+                    [&] { return StartProgram(programText, SW_HIDE); });
 }
 
 void Form1::OnCommand(int id) {

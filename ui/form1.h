@@ -63,6 +63,8 @@ private:
 
     HWND hwnd_ = nullptr;
     HINSTANCE instance_ = nullptr;
+    std::wstring startFolder_; // the working directory at start-up
+    std::wstring configPath_;  // config.kv in it
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     UniqueFont font_;
     UniqueMenu mPopupSys_;

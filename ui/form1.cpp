@@ -226,7 +226,9 @@ void Form1::SaveAndReport() {
         return;
     DWORD error = SaveConfiguration(configPath_, Control(ControlId::prgToRun),
                                     Control(ControlId::everyNMins));
-    if (error == 0 || saveFailureTold_)
+    // At a session end a message box would hold up the sign-out until Windows
+    // offers to end us by force: the failure goes untold, and we end as usual.
+    if (error == 0 || saveFailureTold_ || sessionEnding_)
         return;
     // The Exit button saves twice; the user hears of a failure once.
     saveFailureTold_ = true;
@@ -281,6 +283,7 @@ void Form1::Form1_EndSession(bool ending) {
     if (!ending) // the session end was cancelled: carry on
         return;
     StopTimers();
+    sessionEnding_ = true;
     // At log-off Windows may end the process as soon as this returns: the
     // settings are saved first.
     SaveOnce();

@@ -79,6 +79,7 @@ private:
     bool leaving_ = false;       // a way out has begun: nothing more starts
     bool saved_ = false;         // the last save and the icon's removal are done
     bool saveFailureTold_ = false;
+    bool sessionEnding_ = false; // log-off, shut-down or the Restart Manager's close
     // config.kv was there but could not be read: what the boxes held then.
     bool configUnreadable_ = false;
     std::wstring startProgram_, startMinutes_;

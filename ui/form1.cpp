@@ -174,8 +174,8 @@ void Form1::Form1_Load(int showCommand) {
         configUnreadable_ = true;
         startProgram_ = GetText(prgToRun);
         startMinutes_ = GetText(everyNMins);
-        shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not read its settings",
-                            BalloonText(configPath_, SystemErrorText(unreadable)));
+        tray_->ShowNotice(L"Kelvarion could not read its settings",
+                          BalloonText(configPath_, SystemErrorText(unreadable)));
     }
     SetFocus(prgToRun);
 }
@@ -310,8 +310,8 @@ void Form1::Timer1_Timer() {
     if (outcome.result != TickResult::Launched && outcome.result != TickResult::Failed)
         return;
     if (failureNotice_.ShouldTell(program, outcome.result == TickResult::Failed)) {
-        shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not start the program",
-                            BalloonText(program, SystemErrorText(outcome.error)));
+        tray_->ShowNotice(L"Kelvarion could not start the program",
+                          BalloonText(program, SystemErrorText(outcome.error)));
     }
 }
 

@@ -30,6 +30,7 @@ kv_rb_case(fault_config_released_kept fault_config_released.sh 60 kept)
 kv_rb_case(fault_config_released_changed fault_config_released.sh 60 changed)
 kv_rb_case(launch_without_exe launch_without_exe.sh 60)
 kv_rb_case(session_close session_close.sh 60)
+kv_rb_case(tray_notice_held tray_notice_held.sh 90)
 kv_rb_case(exit_no_launch_button exit_no_launch.sh 60 exit-button)
 kv_rb_case(exit_no_launch_close exit_no_launch.sh 60 close)
 # About 1.5 min alone, up to 3 min beside the other cases on 2 cores: started first, so

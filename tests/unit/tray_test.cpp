@@ -20,20 +20,43 @@ uint32_t U32At(const TrayIconData& record, size_t offset) {
 std::string TipBytes(const TrayIconData& record) { return std::string(record.szTip, 64); }
 
 // A stand-in shell: keeps each call and what the record held at the time.
+// A modify, a balloon among them, only reaches an icon the shell has.
 class FakeShell : public ITrayShell {
 public:
     bool NotifyIcon(TrayOp op, const TrayIconData& record) override {
         calls.push_back({op, record});
-        if (op == TrayOp::Add && refuseAdds > 0) {
+        if (op == TrayOp::Delete)
+            hasIcon = false;
+        if (op == TrayOp::Modify)
+            return hasIcon;
+        if (op != TrayOp::Add)
+            return true;
+        if (lateAdds > 0) { // refused after the wait, and the icon appears all the same
+            --lateAdds;
+            hasIcon = true;
+            return false;
+        }
+        if (refuseAdds > 0) {
             --refuseAdds;
             return false;
         }
-        return !(op == TrayOp::Add && refuseAdd);
+        if (refuseAdd || hasIcon) // refused, or "already there"
+            return false;
+        hasIcon = true;
+        return true;
     }
     uint32_t ShowStateIcon(TrayState state) override {
         ++iconSwitches;
         return state == TrayState::Running ? 0x2002 : 0x1001;
     }
+    void ShowBalloon(const TrayIconData&, const std::wstring& title,
+                     const std::wstring&) override {
+        if (hasIcon)
+            balloons.push_back(title);
+    }
+    bool hasIcon = false;
+    int lateAdds = 0;
+    std::vector<std::wstring> balloons; // those the user saw
     struct Call {
         TrayOp op;
         TrayIconData record;
@@ -159,6 +182,7 @@ TEST(Tray, ReAddKeepsTheCurrentStateAndToleratesARefusedAdd) {
     tray.AddTrayIcon(0x10, 0x1001);
     tray.SetTrayState(TrayState::Running);
     shell.calls.clear();
+    shell.hasIcon = false; // a new taskbar starts empty
     tray.AddAgain();
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].op, TrayOp::Add);
@@ -217,6 +241,63 @@ TEST(Tray, NoRetryAfterTheIconWasAddedAgainOrRemoved) {
     leaving.RemoveTrayIcon();
     EXPECT_FALSE(leaving.RetryAdd());
     EXPECT_EQ(shell.calls.back().op, TrayOp::Delete);
+}
+
+// At log-on the shell may not take the icon yet: a notice sent meanwhile (the
+// settings could not be read) waits for the add that succeeds, by a retry or by
+// the re-add after "TaskbarCreated", and is shown once.
+TEST(Tray, ANoticeBeforeTheIconIsTakenWaitsForTheAdd) {
+    for (bool byTaskbarCreated : {false, true}) {
+        SCOPED_TRACE(byTaskbarCreated);
+        TrayIconData record{};
+        FakeShell shell;
+        shell.refuseAdds = 2;
+        Tray tray(record, shell);
+        EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+        tray.ShowNotice(L"older", L"replaced before it could show");
+        tray.ShowNotice(L"could not read", L"C:\\kv\\config.kv");
+        EXPECT_TRUE(tray.RetryAdd()); // refused again
+        EXPECT_TRUE(shell.balloons.empty());
+        if (byTaskbarCreated)
+            EXPECT_TRUE(tray.AddAgain());
+        else
+            EXPECT_FALSE(tray.RetryAdd()); // taken: no more tries
+        EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"could not read"});
+        tray.RetryAdd();
+        tray.AddAgain();
+        tray.ShowNotice(L"later", L"shown at once");
+        EXPECT_EQ(shell.balloons, (std::vector<std::wstring>{L"could not read", L"later"}));
+    }
+    // Leaving drops what is held: no balloon comes after the end.
+    TrayIconData record{};
+    FakeShell shell;
+    shell.refuseAdds = 1;
+    Tray tray(record, shell);
+    tray.AddTrayIcon(0x10, 0x1001);
+    tray.ShowNotice(L"held", L"");
+    tray.RemoveTrayIcon();
+    tray.AddAgain();
+    EXPECT_TRUE(shell.balloons.empty());
+}
+
+// An add that failed after its wait for a busy shell, the icon appearing anyway:
+// the retry's add is refused as "already there", and a modify takes over.
+TEST(Tray, ARetryAfterALateAddUpdatesTheIconThatAppeared) {
+    TrayIconData record{};
+    FakeShell shell;
+    shell.lateAdds = 1;
+    Tray tray(record, shell);
+    EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+    tray.ShowNotice(L"could not read", L"");
+    tray.SetTrayState(TrayState::Running); // a launch meanwhile
+    EXPECT_FALSE(tray.RetryAdd());           // taken: no more tries are due
+    ASSERT_GE(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls.back().op, TrayOp::Modify);
+    EXPECT_EQ(std::strcmp(shell.calls.back().record.szTip, "Kelvarion: Running"), 0);
+    EXPECT_EQ(shell.Adds(), 2u);
+    EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"could not read"});
+    EXPECT_FALSE(tray.RetryAdd());
+    EXPECT_EQ(shell.Adds(), 2u);
 }
 
 TEST(TrayEvents, OnlyReleasesAndDoubleClickAct) {

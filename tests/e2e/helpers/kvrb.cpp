@@ -39,7 +39,10 @@ const char kUsageText[] =
     "  wait-ready PID              wait until that copy takes posted messages in its loop\n"
     "  get-text-pid PID ID         print the text of control ID of the main window of PID\n"
     "  set-text-pid PID ID TEXT    set control ID of the main window of process PID\n"
-    "  click-pid PID ID            post BM_CLICK to button ID of that window\n";
+    "  click-pid PID ID            post BM_CLICK to button ID of that window\n"
+    "  refuse-tray RELEASE         stand in for the notification area, refusing every icon,\n"
+    "                              until a file named RELEASE appears; prints \"refusing\"\n"
+    "                              once in place and \"released\" at the end\n";
 
 std::string toUtf8(const std::wstring& text) {
     if (text.empty())
@@ -410,6 +413,44 @@ int cmdClickPid(const Args& a) {
     return PostMessageW(button, BM_CLICK, 0, 0) ? kOk : fail(L"PostMessage BM_CLICK failed");
 }
 
+// Wine's Shell_NotifyIcon sends its request as WM_COPYDATA to the first top-level
+// window of class "Shell_TrayWnd" and passes the answer on: a hidden, topmost one of ours
+// comes before the taskbar's, and answers no.
+LRESULT CALLBACK refusingTrayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA)
+        return FALSE;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+int cmdRefuseTray(const Args& a) {
+    if (a.size() != 1)
+        return usage("refuse-tray RELEASE");
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = refusingTrayProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Shell_TrayWnd";
+    if (!RegisterClassW(&windowClass))
+        return fail(L"RegisterClass failed, error " + std::to_wstring(GetLastError()));
+    HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName,
+                                nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    if (!tray)
+        return fail(L"CreateWindowEx failed, error " + std::to_wstring(GetLastError()));
+    SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (FindWindowW(windowClass.lpszClassName, nullptr) != tray)
+        return fail(L"the taskbar's notification area is still found first");
+    write(STD_OUTPUT_HANDLE, "refusing\n");
+    while (GetFileAttributesW(a[0].c_str()) == INVALID_FILE_ATTRIBUTES) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    DestroyWindow(tray);
+    write(STD_OUTPUT_HANDLE, "released\n");
+    return kOk;
+}
+
 struct Command {
     const wchar_t* name;
     int (*run)(const Args&);
@@ -420,6 +461,7 @@ const Command kCommands[] = {
     {L"get-text-ansi", cmdGetTextAnsi}, {L"mains", cmdMains},
     {L"wait-ready", cmdWaitReady},      {L"get-text-pid", cmdGetTextPid},
     {L"set-text-pid", cmdSetTextPid},   {L"click-pid", cmdClickPid},
+    {L"refuse-tray", cmdRefuseTray},
 };
 
 } // namespace

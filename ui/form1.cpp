@@ -144,6 +144,10 @@ void Form1::Form1_Create() {
     shell_.emplace(hwnd_, icons_);
     tray_.emplace(module1.trayIconData, *shell_);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+    // Run as administrator, the window would not hear the unelevated shell:
+    // messages above WM_USER from a lower integrity level are dropped unless let in.
+    ChangeWindowMessageFilterEx(hwnd_, taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
+    ChangeWindowMessageFilterEx(hwnd_, kTrayCallbackMessage, MSGFLT_ALLOW, nullptr);
     SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
 }
 

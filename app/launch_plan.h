@@ -33,6 +33,9 @@ constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 // A command line holds at most this many characters, its NUL included.
 constexpr size_t kMaxCommandLine = 32767;
+// cmd.exe refuses a longer command line; CreateProcess does not, so the batch
+// would fail unseen in its hidden console.
+constexpr size_t kMaxBatchCommandLine = 8191;
 // The longest program path CreateProcess takes (MAX_PATH less the NUL).
 constexpr size_t kMaxProgramPath = 259;
 
@@ -55,5 +58,6 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
 //   goes on into a folder of that name ("C:\Program Files\...");
 // - a bare program name is looked up the way the system would;
 // - a path that names nothing is not started at all;
-// - .bat and .cmd files run through the system folder's cmd.exe.
+// - .bat and .cmd files run through the system folder's cmd.exe, and are
+//   refused when the line cmd.exe gets is longer than it takes.
 LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup);

@@ -55,7 +55,7 @@ class Win32FileCheck : public IFileCheck {
 public:
     bool FileExists(const std::string& path) override {
         Win32ProgramLookup lookup;
-        return lookup.IsFile(FromAnsi(path));
+        return lookup.IsFile(FromAnsi(path, GetACP()));
     }
 };
 
@@ -201,7 +201,7 @@ void StartSysInfo(HWND owner) {
     Win32Registry registry;
     Win32FileCheck files;
     std::optional<std::string> path = FindSysInfo(registry, files);
-    if (path && StartProgram(FromAnsi(*path), SW_SHOWNORMAL) == 0)
+    if (path && StartProgram(FromAnsi(*path, GetACP()), SW_SHOWNORMAL) == 0)
         return;
     MessageBoxW(owner, L"System Information Is Unavailable At This Time", L"" KV_APP_TITLE, MB_OK);
 }

@@ -86,7 +86,7 @@ DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun
         // A folder in the way holds no settings of ours.
         return Win32ProgramLookup().IsFolder(LongPathForm(path)) ? 0 : error;
     }
-    ConfigValues values = DecodeConfig(FromAnsi(bytes), LocaleDecimalSeparator());
+    ConfigValues values = DecodeConfig(FromAnsi(bytes, GetACP()), LocaleDecimalSeparator());
     if (values.program) {
         module.savedProgram = *values.program;
         SetWindowTextW(prgToRun, values.program->c_str());
@@ -100,7 +100,7 @@ DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun
 
 DWORD SaveConfiguration(const std::wstring& path, HWND prgToRun, HWND everyNMins) {
     std::string bytes;
-    if (!ToAnsi(EncodeConfig(GetText(prgToRun), GetText(everyNMins)), bytes))
+    if (!ToAnsi(EncodeConfig(GetText(prgToRun), GetText(everyNMins)), bytes, GetACP()))
         return ERROR_NO_UNICODE_TRANSLATION;
     return ReplaceFileContents(path, bytes);
 }

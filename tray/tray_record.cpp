@@ -70,6 +70,8 @@ bool Tray::RetryAdd() {
         return false;
     --retriesLeft_;
     AddOrUpdate();
+    if (GaveUp()) // the window shows instead, and is enough
+        heldNotice_.reset();
     return !added_ && retriesLeft_ > 0;
 }
 
@@ -101,6 +103,7 @@ void Tray::SetTrayState(TrayState state) {
 void Tray::RemoveTrayIcon() {
     retriesLeft_ = 0;
     added_ = false;
+    removed_ = true;
     heldNotice_.reset();
     shell_.NotifyIcon(TrayOp::Delete, record_);
 }

@@ -84,6 +84,9 @@ public:
     // The shell's notification area was re-created: register again, as we are.
     // True when the shell has the icon.
     bool AddAgain();
+    // Every retry was refused and the icon is still not there: the window is
+    // then the only way in. A notice held for the icon is dropped by then.
+    bool GaveUp() const { return !added_ && !removed_ && retriesLeft_ <= 0; }
     TrayState State() const { return state_; }
 
 private:
@@ -98,6 +101,7 @@ private:
     ITrayShell& shell_;
     TrayState state_ = TrayState::Waiting;
     bool added_ = false;
+    bool removed_ = false;
     int retriesLeft_ = kTrayAddRetries;
     std::optional<Notice> heldNotice_;
 };

@@ -163,10 +163,17 @@ void Form1::LayOut() {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Form1::Form1_Load(int showCommand) {
+void Form1::Form1_Load(int showCommand, bool inTray) {
     module1.tickCounter = 1;
-    ShowWindow(hwnd_, showCommand);
-    UpdateWindow(hwnd_);
+    if (inTray) {
+        // Windows applies the start's show state to the program's first
+        // ShowWindow: spent here on a window that stays hidden, it cannot
+        // minimize the first real show from the tray.
+        ShowWindow(hwnd_, SW_HIDE);
+    } else {
+        ShowWindow(hwnd_, showCommand);
+        UpdateWindow(hwnd_);
+    }
     if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appSmall.get())))
         SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
     HWND prgToRun = Control(ControlId::prgToRun);
@@ -181,11 +188,13 @@ void Form1::Form1_Load(int showCommand) {
         tray_->ShowNotice(L"Kelvarion could not read its settings",
                           BalloonText(configPath_, SystemErrorText(unreadable)));
     }
-    SetFocus(prgToRun);
+    if (!inTray) // a hidden window takes the focus when it is first shown
+        SetFocus(prgToRun);
 }
 
 void Form1::Form1_Resize(WPARAM sizeType) {
-    if (sizeType == SIZE_MINIMIZED)
+    // With no tray icon to bring it back, it stays a taskbar button instead.
+    if (sizeType == SIZE_MINIMIZED && !tray_->GaveUp())
         ShowWindow(hwnd_, SW_HIDE);
 }
 
@@ -301,8 +310,12 @@ void Form1::Form1_Destroy() {
 }
 
 void Form1::TrayRetry_Timer() {
-    if (!tray_->RetryAdd())
-        KillTimer(hwnd_, kTrayRetryTimer);
+    if (tray_->RetryAdd())
+        return;
+    KillTimer(hwnd_, kTrayRetryTimer);
+    // Never left running with no way in: without an icon, the window is the way.
+    if (tray_->GaveUp() && !IsWindowVisible(hwnd_))
+        ShowConfigurationWindow();
 }
 
 void Form1::Timer1_Timer() {
@@ -368,7 +381,9 @@ void Form1::AboutBut_Click() {
     RunModal([&] { ShowAbout(instance_, hwnd_); });
 }
 
-void Form1::Close_Click() { ShowWindow(hwnd_, SW_HIDE); }
+void Form1::Close_Click() {
+    ShowWindow(hwnd_, tray_->GaveUp() ? SW_MINIMIZE : SW_HIDE);
+}
 
 void Form1::butExit_Click() {
     StopTimers();
@@ -384,8 +399,10 @@ void Form1::mPopExit_Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 void Form1::TaskbarCreated() {
     if (leaving_)
         return;
-    KillTimer(hwnd_, kTrayRetryTimer);
-    tray_->AddAgain();
+    if (tray_->AddAgain())
+        KillTimer(hwnd_, kTrayRetryTimer);
+    else // refused by the new taskbar too: tried again, as at log-on
+        SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
 }
 
 void Form1::HandleTrayMessage(LPARAM event) {
@@ -402,9 +419,9 @@ void Form1::HandleTrayMessage(LPARAM event) {
 }
 
 void Form1::ShowConfigurationWindow() {
-    if (IsIconic(hwnd_))
-        ShowWindow(hwnd_, SW_RESTORE);
-    ShowWindow(hwnd_, SW_SHOW);
+    // Shows a hidden window and un-minimizes one, normal-sized. Unlike SW_SHOW,
+    // Windows never swaps it for the start's show state, should that be unspent.
+    ShowWindow(hwnd_, SW_RESTORE);
     // With a modal dialog open, it comes to the front with the window.
     HWND modal = modalDepth_ > 0 ? OpenModalWindow() : nullptr;
     SetForegroundWindow(modal ? modal : hwnd_);

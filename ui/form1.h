@@ -15,9 +15,10 @@
 class Form1 : public ILaunchHost {
 public:
     static bool Register(HINSTANCE instance);
-    // Creates the window hidden; Form1_Load shows it.
+    // Creates the window hidden; Form1_Load shows it, unless the start goes
+    // quietly into the tray.
     bool Create(HINSTANCE instance);
-    void Form1_Load(int showCommand);
+    void Form1_Load(int showCommand, bool inTray);
     HWND Handle() const { return hwnd_; }
 
     // ILaunchHost

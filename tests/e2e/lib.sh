@@ -197,10 +197,10 @@ kv_setup() {
     kv_start_xvfb
 }
 
-# Starts kelvarion.exe in KV_WORK and waits until it is ready for input. Sets KV_APP_PID
-# (Linux) and KV_APP_WINPID (Windows).
+# Starts kelvarion.exe in KV_WORK, with the arguments given, and waits until it is ready
+# for input. Sets KV_APP_PID (Linux) and KV_APP_WINPID (Windows).
 kv_start_app() {
-    (cd "$KV_WORK" && exec "$KV_WINE" "$KV_EXE") >"$KV_DIR/app.log" 2>&1 &
+    (cd "$KV_WORK" && exec "$KV_WINE" "$KV_EXE" "$@") >"$KV_DIR/app.log" 2>&1 &
     KV_APP_PID=$!
     drv wait-window 20000
     KV_APP_WINPID=${DRV_OUT#* }

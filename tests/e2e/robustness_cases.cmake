@@ -31,6 +31,8 @@ kv_rb_case(fault_config_released_changed fault_config_released.sh 60 changed)
 kv_rb_case(launch_without_exe launch_without_exe.sh 60)
 kv_rb_case(session_close session_close.sh 60)
 kv_rb_case(tray_notice_held tray_notice_held.sh 90)
+kv_rb_case(tray_start_switch tray_start.sh 60 switch)
+kv_rb_case(tray_start_minimized tray_start.sh 60 minimized)
 kv_rb_case(exit_no_launch_button exit_no_launch.sh 60 exit-button)
 kv_rb_case(exit_no_launch_close exit_no_launch.sh 60 close)
 # About 1.5 min alone, up to 3 min beside the other cases on 2 cores: started first, so

@@ -300,6 +300,43 @@ TEST(Tray, ARetryAfterALateAddUpdatesTheIconThatAppeared) {
     EXPECT_EQ(shell.Adds(), 2u);
 }
 
+// A program started quietly must not be left with no way in: when the last
+// retry is refused, the window has to show, and the notice held for the icon
+// goes (the window says enough). Taken at the last try, or ended meanwhile,
+// there is nothing to make up for.
+TEST(Tray, GivesUpOnlyWhenTheLastRetryIsRefused) {
+    struct Case {
+        int refused;
+        bool removedMeanwhile;
+        bool gaveUp;
+    };
+    const Case cases[] = {
+        {kTrayAddRetries + 1, false, true},
+        {kTrayAddRetries, false, false},
+        {0, false, false},
+        {kTrayAddRetries + 1, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refused);
+        TrayIconData record{};
+        FakeShell shell;
+        shell.refuseAdds = c.refused;
+        Tray tray(record, shell);
+        tray.AddTrayIcon(0x10, 0x1001);
+        tray.ShowNotice(L"could not read", L"");
+        if (c.removedMeanwhile)
+            tray.RemoveTrayIcon();
+        for (int tries = 0; tray.RetryAdd(); ++tries)
+            ASSERT_FALSE(tray.GaveUp()) << "while tries are still due: " << tries;
+        EXPECT_EQ(tray.GaveUp(), c.gaveUp);
+        if (c.gaveUp) {
+            tray.AddAgain(); // a taskbar that comes after all
+            EXPECT_FALSE(tray.GaveUp());
+            EXPECT_TRUE(shell.balloons.empty());
+        }
+    }
+}
+
 TEST(TrayEvents, OnlyReleasesAndDoubleClickAct) {
     struct Case {
         uint32_t code;

@@ -40,6 +40,10 @@ const char kUsageText[] =
     "  get-text-pid PID ID         print the text of control ID of the main window of PID\n"
     "  set-text-pid PID ID TEXT    set control ID of the main window of process PID\n"
     "  click-pid PID ID            post BM_CLICK to button ID of that window\n"
+    "  start-shown SHOW PROGRAM [ARGS...]\n"
+    "                              start PROGRAM in this folder with the show state SHOW in\n"
+    "                              its STARTUPINFO, as a shortcut does; wait for it to end and\n"
+    "                              exit with its exit code\n"
     "  refuse-tray RELEASE         stand in for the notification area, refusing every icon,\n"
     "                              until a file named RELEASE appears; prints \"refusing\"\n"
     "                              once in place and \"released\" at the end\n";
@@ -413,6 +417,30 @@ int cmdClickPid(const Args& a) {
     return PostMessageW(button, BM_CLICK, 0, 0) ? kOk : fail(L"PostMessage BM_CLICK failed");
 }
 
+// A program's command line: each argument quoted (none here holds a quote).
+int cmdStartShown(const Args& a) {
+    long show = 0;
+    if (a.size() < 2 || !parseNumber(a[0], &show))
+        return usage("start-shown SHOW PROGRAM [ARGS...]");
+    std::wstring commandLine;
+    for (size_t i = 1; i < a.size(); ++i)
+        commandLine += (i > 1 ? L" \"" : L"\"") + a[i] + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(a[1].c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return fail(L"CreateProcess failed, error " + std::to_wstring(GetLastError()));
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = kFailed;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}
+
 // Wine's Shell_NotifyIcon sends its request as WM_COPYDATA to the first top-level
 // window of class "Shell_TrayWnd" and passes the answer on: a hidden, topmost one of ours
 // comes before the taskbar's, and answers no.
@@ -457,11 +485,11 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {L"ui-cycles", cmdUiCycles},         {L"set-text-ansi", cmdSetTextAnsi},
+    {L"ui-cycles", cmdUiCycles},        {L"set-text-ansi", cmdSetTextAnsi},
     {L"get-text-ansi", cmdGetTextAnsi}, {L"mains", cmdMains},
     {L"wait-ready", cmdWaitReady},      {L"get-text-pid", cmdGetTextPid},
     {L"set-text-pid", cmdSetTextPid},   {L"click-pid", cmdClickPid},
-    {L"refuse-tray", cmdRefuseTray},
+    {L"start-shown", cmdStartShown},    {L"refuse-tray", cmdRefuseTray},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // kvrb: what the fault, bad-input and soak cases need beyond kvdriver: many window round
 // trips in one process (a Wine start costs ~0.1 s), texts longer than a command line, texts
-// as the bytes the program itself would save, and one copy of the program out of two.
+// as the bytes the program itself would save, one copy of the program out of two, a start
+// with a chosen show state, and a notification area that refuses icons.
 // Exit code 0 on success, 1 when a check or wait fails, 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>

@@ -58,7 +58,7 @@ public:
     // 64-bit folder to a 32-bit process.
     bool FileExists(const std::string& path) override {
         Win32ProgramLookup lookup;
-        return !LocateFile(FromAnsi(path), lookup).empty();
+        return !LocateFile(FromAnsi(path, GetACP()), lookup).empty();
     }
 };
 
@@ -204,7 +204,7 @@ void StartSysInfo(HWND owner) {
     Win32Registry registry;
     Win32FileCheck files;
     std::optional<std::string> path = FindSysInfo(registry, files);
-    if (path && StartProgram(FromAnsi(*path), SW_SHOWNORMAL) == 0)
+    if (path && StartProgram(FromAnsi(*path, GetACP()), SW_SHOWNORMAL) == 0)
         return;
     MessageBoxW(owner, L"System Information Is Unavailable At This Time", L"" KV_APP_TITLE, MB_OK);
 }

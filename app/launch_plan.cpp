@@ -222,5 +222,8 @@ LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup) {
     // The quotes and the interpreter we add can take it past the limit.
     if (plan.commandLine.size() >= kMaxCommandLine)
         return Refused(kErrorFilenameExcedRange);
+    // Measured as written, before cmd.exe expands any %VAR%.
+    if (IsBatchFile(split.program) && plan.commandLine.size() > kMaxBatchCommandLine)
+        return Refused(kErrorFilenameExcedRange);
     return plan;
 }

@@ -38,6 +38,9 @@ constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 // A command line holds at most this many characters, its NUL included.
 constexpr size_t kMaxCommandLine = 32767;
+// cmd.exe refuses a longer command line; CreateProcess does not, so the batch
+// would fail unseen in its hidden console.
+constexpr size_t kMaxBatchCommandLine = 8191;
 // The longest program path CreateProcess takes (MAX_PATH less the NUL).
 constexpr size_t kMaxProgramPath = 259;
 
@@ -69,5 +72,6 @@ std::wstring LocateFile(const std::wstring& path, IProgramLookup& lookup);
 // - a path that names nothing is not started at all;
 // - a System32 path found only through Sysnative starts from there, the
 //   program still seeing the path as written;
-// - .bat and .cmd files run through the system folder's cmd.exe.
+// - .bat and .cmd files run through the system folder's cmd.exe, and are
+//   refused when the line cmd.exe gets is longer than it takes.
 LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup);

@@ -27,7 +27,7 @@ public:
 
     // A balloon on our icon; the 88-byte record cannot carry one.
     void ShowBalloon(const TrayIconData& record, const std::wstring& title,
-                     const std::wstring& text);
+                     const std::wstring& text) override;
 
 private:
     HWND window_;

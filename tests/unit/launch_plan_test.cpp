@@ -156,6 +156,35 @@ TEST(PlanLaunch, PathsWithoutExeRunAsTheSystemWouldButNeverADecoy) {
     }
 }
 
+// cmd.exe takes at most 8 191 characters, counted over the whole line it gets.
+TEST(PlanLaunch, BatchLinesLongerThanCmdTakesAreRefused) {
+    FakeLookup lookup({L"C:\\kv\\job.bat", L"C:\\kv\\tick.exe"});
+    const size_t around = PlanLaunch(L"C:\\kv\\job.bat", lookup).commandLine.size();
+    auto arguments = [&](size_t lineLength) {
+        return L" " + std::wstring(lineLength - around - 1, L'a');
+    };
+    struct Case {
+        std::wstring text;
+        uint32_t error;
+    };
+    const Case cases[] = {
+        {L"C:\\kv\\job.bat" + arguments(kMaxBatchCommandLine), 0},
+        {L"C:\\kv\\job.bat" + arguments(kMaxBatchCommandLine + 1), kErrorFilenameExcedRange},
+        {L"\"C:\\kv\\job.bat\"" + arguments(kMaxBatchCommandLine + 1), kErrorFilenameExcedRange},
+        // %PATH% would grow inside cmd.exe; what counts is the line as written.
+        {L"C:\\kv\\job.bat %PATH%" + arguments(kMaxBatchCommandLine - 7), 0},
+        // Programs that are not batch files keep the command line's own limit.
+        {L"C:\\kv\\tick.exe" + arguments(20000), 0},
+    };
+    for (const Case& c : cases) {
+        LaunchPlan plan = PlanLaunch(c.text, lookup);
+        EXPECT_EQ(plan.error, c.error) << c.text.size();
+        if (c.error == 0 && c.text.find(L"job.bat") != std::wstring::npos) {
+            EXPECT_EQ(plan.commandLine.size(), kMaxBatchCommandLine);
+        }
+    }
+}
+
 TEST(PlanLaunch, LongTextsCostFewLookupsAndPastTheCommandLineLimitAreRefused) {
     FakeLookup lookup({L"C:\\kv\\tick.exe", L"C:\\kv\\job.bat"});
     std::wstring arguments;

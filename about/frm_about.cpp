@@ -49,13 +49,16 @@ public:
         expanded.resize(length > 0 ? length - 1 : 0);
         return expanded;
     }
+    bool RunsUnderWow64() override { return Win32ProgramLookup().RunsUnderWow64(); }
 };
 
 class Win32FileCheck : public IFileCheck {
 public:
+    // The tool's folder may be in System32, which only Sysnative shows as the
+    // 64-bit folder to a 32-bit process.
     bool FileExists(const std::string& path) override {
         Win32ProgramLookup lookup;
-        return lookup.IsFile(FromAnsi(path));
+        return !LocateFile(FromAnsi(path, GetACP()), lookup).empty();
     }
 };
 
@@ -201,7 +204,7 @@ void StartSysInfo(HWND owner) {
     Win32Registry registry;
     Win32FileCheck files;
     std::optional<std::string> path = FindSysInfo(registry, files);
-    if (path && StartProgram(FromAnsi(*path), SW_SHOWNORMAL) == 0)
+    if (path && StartProgram(FromAnsi(*path, GetACP()), SW_SHOWNORMAL) == 0)
         return;
     MessageBoxW(owner, L"System Information Is Unavailable At This Time", L"" KV_APP_TITLE, MB_OK);
 }

@@ -1,5 +1,8 @@
 #include "about/sysinfo.h"
 
+#include <cctype>
+#include <cstring>
+
 namespace {
 
 const char* const kToolPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
@@ -7,6 +10,42 @@ const char* const kToolPathValue = "PATH";
 const char* const kToolFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const char* const kToolFolderValue = "MSINFO";
 const char* const kToolFile = "\\MSINFO32.EXE";
+
+bool EqualNoCase(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b))
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+// A value of the 64-bit view names the 64-bit Program Files, which a 32-bit
+// process on 64-bit Windows knows as %ProgramW6432% and %CommonProgramW6432%
+// (Windows 7 and later); its own %ProgramFiles% is "Program Files (x86)".
+std::string ForThe64BitView(const std::string& text) {
+    std::string result;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t open = text.find('%', at);
+        size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+        if (close == std::string::npos) {
+            result.append(text, at, std::string::npos);
+            break;
+        }
+        std::string name = text.substr(open + 1, close - open - 1);
+        if (EqualNoCase(name, "ProgramFiles"))
+            name = "ProgramW6432";
+        else if (EqualNoCase(name, "CommonProgramFiles"))
+            name = "CommonProgramW6432";
+        result.append(text, at, open - at);
+        result += "%" + name + "%";
+        at = close + 1;
+    }
+    return result;
+}
 
 std::string DecodeValue(uint32_t type, const std::vector<uint8_t>& data, IRegistry& registry,
                         const std::string& asPassed) {
@@ -18,9 +57,10 @@ std::string DecodeValue(uint32_t type, const std::vector<uint8_t>& data, IRegist
     switch (type) {
     case kRegString:
         return std::string(data.begin(), data.begin() + static_cast<long>(size));
-    case kRegExpandString:
-        return registry.ExpandEnvironment(
-            std::string(data.begin(), data.begin() + static_cast<long>(size)));
+    case kRegExpandString: {
+        std::string text(data.begin(), data.begin() + static_cast<long>(size));
+        return registry.ExpandEnvironment(registry.RunsUnderWow64() ? ForThe64BitView(text) : text);
+    }
     case kRegNumber: {
         // Little-endian; the bytes are read as stored, whatever the trim did.
         uint32_t number = 0;
@@ -43,7 +83,7 @@ std::string DecodeValue(uint32_t type, const std::vector<uint8_t>& data, IRegist
 bool GetKeyValue(IRegistry& registry, uint32_t KeyRoot, const std::string& KeyName,
                  const std::string& SubKeyRef, std::string& KeyVal) {
     uint32_t key = 0;
-    if (registry.OpenKey(KeyRoot, KeyName, kKeyRead, key) != 0) {
+    if (registry.OpenKey(KeyRoot, KeyName, kKeyRead | kKeyWow64_64Key, key) != 0) {
         KeyVal.clear();
         return false;
     }

@@ -8,6 +8,10 @@
 
 constexpr uint32_t kHKeyLocalMachine = 0x80000002;
 constexpr uint32_t kKeyRead = 0x20019; // read only: HKLM refuses write rights to most users
+// KEY_WOW64_64KEY: the 64-bit view, where 64-bit Windows registers its own
+// tool, also from a 32-bit process; a 64-bit process's own view, and ignored
+// by 32-bit Windows.
+constexpr uint32_t kKeyWow64_64Key = 0x0100;
 
 constexpr uint32_t kRegString = 1;
 constexpr uint32_t kRegExpandString = 2;
@@ -26,11 +30,15 @@ public:
                             std::vector<uint8_t>& data) = 0;
     virtual void CloseKey(uint32_t key) = 0;
     virtual std::string ExpandEnvironment(const std::string& text) = 0;
+    // True in a 32-bit process on 64-bit Windows (WOW64), whose %ProgramFiles%
+    // and %CommonProgramFiles% name the 32-bit folders.
+    virtual bool RunsUnderWow64() = 0;
 };
 
-// Reads one value as text: strings (expandable ones expanded) and numbers
-// in decimal. KeyVal is "" when nothing was read; any other type leaves it as
-// passed. An empty value counts as not found.
+// Reads one value of the 64-bit view as text: strings (expandable ones
+// expanded, their Program Files the 64-bit ones the value was written for)
+// and numbers in decimal. KeyVal is "" when nothing was read; any other type
+// leaves it as passed. An empty value counts as not found.
 bool GetKeyValue(IRegistry& registry, uint32_t KeyRoot, const std::string& KeyName,
                  const std::string& SubKeyRef, std::string& KeyVal);
 
@@ -41,5 +49,6 @@ public:
 };
 
 // The tool's path: the first key's full path, else the second key's folder
-// when it holds the tool; nothing when neither does.
+// when it holds the tool; nothing when neither does. The file check is the
+// caller's, Sysnative included.
 std::optional<std::string> FindSysInfo(IRegistry& registry, IFileCheck& files);

@@ -67,7 +67,14 @@ struct MenuTraits {
     static void Close(HMENU h) { DestroyMenu(h); }
 };
 
+struct ModuleTraits {
+    static HMODULE Invalid() { return nullptr; }
+    static bool IsValid(HMODULE h) { return h != nullptr; }
+    static void Close(HMODULE h) { FreeLibrary(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;

@@ -34,18 +34,23 @@ bool LooksLikePath(const std::wstring& name) {
 
 std::wstring Quote(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-// program: the file to run, unquoted; arguments: the rest, as typed.
+// program: the file to run, unquoted; arguments: the rest, as typed;
+// startFrom: where it was found, when not at program.
 LaunchPlan PlanFor(const std::wstring& program, const std::wstring& arguments,
-                   IProgramLookup& lookup) {
+                   const std::wstring& startFrom, IProgramLookup& lookup) {
+    const std::wstring& file = startFrom.empty() ? program : startFrom;
     LaunchPlan plan;
     if (IsBatchFile(program)) {
         // /s /c with the whole command in one more pair of quotes: cmd strips
-        // exactly the outer pair and runs the rest as written.
+        // exactly the outer pair and runs the rest as written. cmd.exe runs
+        // under WOW64 as we do, so it gets the path we found the file at.
         std::wstring cmd = lookup.SystemDirectory() + L"\\cmd.exe";
         plan.applicationName = cmd;
-        plan.commandLine = Quote(cmd) + L" /s /c \"" + Quote(program) + arguments + L"\"";
+        plan.commandLine = Quote(cmd) + L" /s /c \"" + Quote(file) + arguments + L"\"";
     } else {
-        plan.applicationName = program;
+        // The program sees its path as written, which names it for 64-bit
+        // programs too; Sysnative exists only for 32-bit ones.
+        plan.applicationName = file;
         plan.commandLine = Quote(program) + arguments;
     }
     return plan;
@@ -79,7 +84,71 @@ bool MayAddExe(const std::wstring& text, size_t end, IProgramLookup& lookup) {
     return true;
 }
 
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// Whether path begins with prefix, compared as the file system does: case
+// and the kind of separator aside.
+bool StartsWithPath(const std::wstring& path, const std::wstring& prefix) {
+    if (path.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (IsSeparator(path[i]) || IsSeparator(prefix[i])) {
+            if (!IsSeparator(path[i]) || !IsSeparator(prefix[i]))
+                return false;
+        } else if (std::towlower(static_cast<wint_t>(path[i])) !=
+                   std::towlower(static_cast<wint_t>(prefix[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A 32-bit process on 64-bit Windows sees %windir%\System32 as the 32-bit
+// system folder; %windir%\Sysnative is the way into the 64-bit one, for
+// 32-bit processes only.
+std::wstring ThroughSysnative(const std::wstring& path, IProgramLookup& lookup) {
+    if (!lookup.RunsUnderWow64())
+        return {};
+    std::wstring windir = lookup.WindowsDirectory();
+    while (!windir.empty() && IsSeparator(windir.back()))
+        windir.pop_back();
+    if (windir.empty())
+        return {};
+    std::wstring system32 = windir + L"\\System32\\";
+    if (path.size() <= system32.size() || !StartsWithPath(path, system32))
+        return {};
+    std::wstring native = windir + L"\\Sysnative\\" + path.substr(system32.size());
+    return lookup.IsFile(native) ? native : std::wstring();
+}
+
+// Where the file path names is found, path getting ".exe" when that is what
+// was found; empty when nothing is. Sysnative is tried only when the usual
+// lookup, ".exe" included, finds nothing.
+std::wstring FindProgramFile(std::wstring& path, bool mayAddExe, IProgramLookup& lookup) {
+    std::wstring withExe = path + L".exe";
+    if (lookup.IsFile(path))
+        return path;
+    if (mayAddExe && lookup.IsFile(withExe)) {
+        path = withExe;
+        return path;
+    }
+    std::wstring native = ThroughSysnative(path, lookup);
+    if (native.empty() && mayAddExe) {
+        native = ThroughSysnative(withExe, lookup);
+        if (!native.empty())
+            path = withExe;
+    }
+    return native;
+}
+
 } // namespace
+
+std::wstring LocateFile(const std::wstring& path, IProgramLookup& lookup) {
+    std::wstring named = path;
+    return FindProgramFile(named, false, lookup);
+}
 
 ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& lookup) {
     std::wstring text = Trim(programText);
@@ -91,7 +160,13 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
         split.quoted = true;
         split.program = text.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
         split.arguments = close == std::wstring::npos ? L"" : text.substr(close + 1);
-        split.found = lookup.IsFile(split.program);
+        // The system finds a quoted program itself, unless only Sysnative has it.
+        std::wstring named = split.program;
+        std::wstring where =
+            FindProgramFile(named, MayAddExe(split.program, split.program.size(), lookup), lookup);
+        split.found = !where.empty();
+        if (where != named)
+            split.startFrom = where;
         return split;
     }
 
@@ -105,15 +180,13 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
         if (IsBlank(text[end - 1])) // the same part as one blank further on
             continue;
         std::wstring head = text.substr(0, end);
-        bool found = lookup.IsFile(head);
-        if (!found && MayAddExe(text, end, lookup)) {
-            head += L".exe";
-            found = lookup.IsFile(head);
-        }
-        if (found) {
+        std::wstring where = FindProgramFile(head, MayAddExe(text, end, lookup), lookup);
+        if (!where.empty()) {
             split.program = head;
             split.arguments = text.substr(end);
             split.found = true;
+            if (where != head)
+                split.startFrom = where;
             return split;
         }
     }
@@ -139,14 +212,18 @@ LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup) {
     ProgramSplit split = SplitProgram(programText, lookup);
     if (split.quoted && !(split.found && IsBatchFile(split.program))) {
         LaunchPlan plan;
-        plan.commandLine = Trim(programText); // as the user quoted it
+        plan.applicationName = split.startFrom; // set only when Sysnative has it
+        plan.commandLine = Trim(programText);   // as the user quoted it
         return plan;
     }
     if (!split.found)
         return Refused(kErrorFileNotFound);
-    LaunchPlan plan = PlanFor(split.program, split.arguments, lookup);
+    LaunchPlan plan = PlanFor(split.program, split.arguments, split.startFrom, lookup);
     // The quotes and the interpreter we add can take it past the limit.
     if (plan.commandLine.size() >= kMaxCommandLine)
+        return Refused(kErrorFilenameExcedRange);
+    // Measured as written, before cmd.exe expands any %VAR%.
+    if (IsBatchFile(split.program) && plan.commandLine.size() > kMaxBatchCommandLine)
         return Refused(kErrorFilenameExcedRange);
     return plan;
 }

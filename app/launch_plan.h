@@ -19,6 +19,11 @@ public:
     virtual std::wstring SearchProgram(const std::wstring& name) = 0;
     // The system folder, where the one command interpreter we trust lives.
     virtual std::wstring SystemDirectory() = 0;
+    // The Windows folder of the system, never a user's own.
+    virtual std::wstring WindowsDirectory() = 0;
+    // True in a 32-bit process on 64-bit Windows (WOW64), which sees
+    // %windir%\System32 redirected to the 32-bit system folder.
+    virtual bool RunsUnderWow64() = 0;
 };
 
 struct LaunchPlan {
@@ -33,6 +38,9 @@ constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 // A command line holds at most this many characters, its NUL included.
 constexpr size_t kMaxCommandLine = 32767;
+// cmd.exe refuses a longer command line; CreateProcess does not, so the batch
+// would fail unseen in its hidden console.
+constexpr size_t kMaxBatchCommandLine = 8191;
 // The longest program path CreateProcess takes (MAX_PATH less the NUL).
 constexpr size_t kMaxProgramPath = 259;
 
@@ -42,8 +50,15 @@ struct ProgramSplit {
     std::wstring arguments; // as typed, with their leading blank
     bool quoted = false;    // the user quoted the program
     bool found = false;     // program names an existing file
+    std::wstring startFrom; // where it was found when that is not program (Sysnative)
 };
 ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& lookup);
+
+// Where the file a path names is found: the path itself, else, in a WOW64
+// process, the same file under %windir%\Sysnative when the path is under
+// %windir%\System32 (only the 64-bit system folder holds it). Empty when
+// neither is a file.
+std::wstring LocateFile(const std::wstring& path, IProgramLookup& lookup);
 
 // The plan for a program text:
 // - quoted text is taken as written;
@@ -55,5 +70,8 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
 //   goes on into a folder of that name ("C:\Program Files\...");
 // - a bare program name is looked up the way the system would;
 // - a path that names nothing is not started at all;
-// - .bat and .cmd files run through the system folder's cmd.exe.
+// - a System32 path found only through Sysnative starts from there, the
+//   program still seeing the path as written;
+// - .bat and .cmd files run through the system folder's cmd.exe, and are
+//   refused when the line cmd.exe gets is longer than it takes.
 LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup);

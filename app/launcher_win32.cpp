@@ -28,6 +28,18 @@ std::wstring Win32ProgramLookup::SystemDirectory() {
     return length > 0 && length < MAX_PATH ? folder : L"C:\\Windows\\System32";
 }
 
+std::wstring Win32ProgramLookup::WindowsDirectory() {
+    // Not GetWindowsDirectory: under Terminal Services that is a folder of the user's.
+    wchar_t folder[MAX_PATH];
+    UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? folder : L"";
+}
+
+bool Win32ProgramLookup::RunsUnderWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 DWORD StartProgram(const std::wstring& programText, int showCommand) {
     Win32ProgramLookup lookup;
     LaunchPlan plan = PlanLaunch(programText, lookup);

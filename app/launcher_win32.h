@@ -13,6 +13,8 @@ public:
     bool IsFolder(const std::wstring& path) override;
     std::wstring SearchProgram(const std::wstring& name) override;
     std::wstring SystemDirectory() override;
+    std::wstring WindowsDirectory() override;
+    bool RunsUnderWow64() override;
 };
 
 // Starts the program text with the given show state (SW_HIDE for the user's

@@ -2,10 +2,15 @@
 
 #include <commctrl.h>
 
+#include "app/command_line.h"
 #include "app/module1.h"
 #include "ui/form1.h"
 
 Module1 module1;
+
+static_assert(kShowMinimized == SW_SHOWMINIMIZED && kMinimize == SW_MINIMIZE &&
+                  kShowMinNoActive == SW_SHOWMINNOACTIVE,
+              "the system's values");
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
@@ -14,7 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     Form1 form;
     if (!Form1::Register(instance) || !form.Create(instance))
         return 1;
-    form.Form1_Load(showCommand);
+    form.Form1_Load(showCommand, StartsInTray(GetCommandLineW(), showCommand));
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

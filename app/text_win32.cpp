@@ -5,21 +5,21 @@
 static_assert(kNoBestFitChars == WC_NO_BEST_FIT_CHARS, "the system's value");
 static_assert(kErrInvalidChars == WC_ERR_INVALID_CHARS, "the system's value");
 
-std::wstring FromAnsi(const std::string& bytes) {
+std::wstring FromAnsi(const std::string& bytes, UINT codePage) {
     if (bytes.empty())
         return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                     nullptr, 0);
+    int length =
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
+    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                        length);
     return text;
 }
 
-bool ToAnsi(const std::wstring& text, std::string& bytes) {
+bool ToAnsi(const std::wstring& text, std::string& bytes, UINT codePage) {
     bytes.clear();
     if (text.empty())
         return true;
-    UINT codePage = GetACP();
     AnsiConversion how = AnsiConversionFor(codePage);
     BOOL usedDefault = FALSE;
     BOOL* used = how.reportsDefaultChar ? &usedDefault : nullptr;
@@ -32,7 +32,7 @@ bool ToAnsi(const std::wstring& text, std::string& bytes) {
                             &bytes[0], length, nullptr, used) != length ||
         usedDefault)
         return false;
-    return !how.checkByRoundTrip || FromAnsi(bytes) == text;
+    return !how.checkByRoundTrip || FromAnsi(bytes, codePage) == text;
 }
 
 std::wstring GetText(HWND window) {

@@ -5,6 +5,7 @@
 #include "app/numbers.h"
 #include "app/text_win32.h"
 #include "config/config_codec.h"
+#include "config/config_path.h"
 
 namespace {
 
@@ -12,8 +13,8 @@ namespace {
 constexpr LONGLONG kMaxConfigBytes = 64LL * 1024 * 1024;
 
 // 0 when read, else the system's reason.
-DWORD ReadWholeFile(const wchar_t* path, std::string& bytes) {
-    UniqueKernelHandle file(CreateFileW(path, GENERIC_READ,
+DWORD ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    UniqueKernelHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
@@ -38,9 +39,9 @@ DWORD ReadWholeFile(const wchar_t* path, std::string& bytes) {
     return 0;
 }
 
-DWORD WriteNewFile(const wchar_t* path, const std::string& bytes) {
-    UniqueKernelHandle file(
-        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
+    UniqueKernelHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return GetLastError();
     DWORD written = 0;
@@ -56,15 +57,14 @@ DWORD WriteNewFile(const wchar_t* path, const std::string& bytes) {
 
 // Written beside the target, then moved over it in one step. The name is the
 // process's own, so two copies saving at once never share a temporary file.
-DWORD ReplaceFileContents(const wchar_t* path, const std::string& bytes) {
-    std::wstring temporary =
-        std::wstring(path) + L"." + ToDecimal(GetCurrentProcessId()) + L".tmp";
-    DWORD error = WriteNewFile(temporary.c_str(), bytes);
-    if (error == 0 &&
-        !MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
+    std::wstring temporary = path + L"." + ToDecimal(GetCurrentProcessId()) + L".tmp";
+    DWORD error = WriteNewFile(temporary, bytes);
+    if (error == 0 && !MoveFileExW(LongPathForm(temporary).c_str(), LongPathForm(path).c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error != 0)
-        DeleteFileW(temporary.c_str());
+        DeleteFileW(LongPathForm(temporary).c_str());
     return error;
 }
 
@@ -77,16 +77,16 @@ wchar_t LocaleDecimalSeparator() {
     return separator[0];
 }
 
-DWORD LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
+DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins) {
     std::string bytes;
-    DWORD error = ReadWholeFile(kConfigFileName, bytes);
+    DWORD error = ReadWholeFile(path, bytes);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return 0;
     if (error != 0) {
         // A folder in the way holds no settings of ours.
-        return Win32ProgramLookup().IsFolder(kConfigFileName) ? 0 : error;
+        return Win32ProgramLookup().IsFolder(LongPathForm(path)) ? 0 : error;
     }
-    ConfigValues values = DecodeConfig(FromAnsi(bytes), LocaleDecimalSeparator());
+    ConfigValues values = DecodeConfig(FromAnsi(bytes, GetACP()), LocaleDecimalSeparator());
     if (values.program) {
         module.savedProgram = *values.program;
         SetWindowTextW(prgToRun, values.program->c_str());
@@ -98,20 +98,13 @@ DWORD LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins) {
     return 0;
 }
 
-DWORD SaveConfiguration(HWND prgToRun, HWND everyNMins) {
+DWORD SaveConfiguration(const std::wstring& path, HWND prgToRun, HWND everyNMins) {
     std::string bytes;
-    if (!ToAnsi(EncodeConfig(GetText(prgToRun), GetText(everyNMins)), bytes))
+    if (!ToAnsi(EncodeConfig(GetText(prgToRun), GetText(everyNMins)), bytes, GetACP()))
         return ERROR_NO_UNICODE_TRANSLATION;
-    return ReplaceFileContents(kConfigFileName, bytes);
+    return ReplaceFileContents(path, bytes);
 }
 
-std::wstring ConfigFilePath() {
-    wchar_t fullPath[MAX_PATH];
-    DWORD length = GetFullPathNameW(kConfigFileName, MAX_PATH, fullPath, nullptr);
-    return length > 0 && length < MAX_PATH ? fullPath : kConfigFileName;
-}
-
-std::wstring SaveFailureMessage(DWORD error) {
-    return L"Kelvarion could not save its settings to\n" + ConfigFilePath() + L"\n\n" +
-           SystemErrorText(error);
+std::wstring SaveFailureMessage(const std::wstring& path, DWORD error) {
+    return L"Kelvarion could not save its settings to\n" + path + L"\n\n" + SystemErrorText(error);
 }

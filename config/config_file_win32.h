@@ -1,4 +1,6 @@
-// "config.kv" in the working directory: read at start, written at exit.
+// "config.kv" in the folder Kelvarion started in: read at start, written at
+// exit. Every call takes its full path, worked out once at start-up
+// (ConfigPathIn), so a working directory moved meanwhile changes nothing.
 #pragma once
 
 #include <windows.h>
@@ -7,21 +9,16 @@
 
 #include "app/module1.h"
 
-constexpr const wchar_t* kConfigFileName = L"config.kv";
-
 // Fills the two boxes from the file; a missing, empty or unreadable file
 // leaves them as they are. 0 when the file was read or is not there, else
 // the system's reason why a file that is there could not be read.
-DWORD LoadConfiguration(Module1& module, HWND prgToRun, HWND everyNMins);
+DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins);
 
 // Writes the two boxes' texts. The old file is replaced in one step, so it
 // survives a failed write whole. 0 on success, else the system's error code.
-DWORD SaveConfiguration(HWND prgToRun, HWND everyNMins);
+DWORD SaveConfiguration(const std::wstring& path, HWND prgToRun, HWND everyNMins);
 
-// The full path of config.kv, for messages.
-std::wstring ConfigFilePath();
-
-// The message telling the user that a save failed.
-std::wstring SaveFailureMessage(DWORD error);
+// The message telling the user that a save to path failed.
+std::wstring SaveFailureMessage(const std::wstring& path, DWORD error);
 
 wchar_t LocaleDecimalSeparator();

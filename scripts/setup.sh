@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, testing and releasing need on Debian 12: the mingw-w64 cross
-# toolchains (32- and 64-bit), CMake and Ninja, GoogleTest, Wine with its 32- and
-# 64-bit loaders and their preloaders, Xvfb, xdotool and zip. Does nothing when all of it
-# is there already.
+# toolchains (32- and 64-bit), CMake and Ninja, GoogleTest, zlib (for the icon tools),
+# Wine with its 32- and 64-bit loaders and their preloaders, Xvfb, xdotool and zip. Does
+# nothing when all of it is there already.
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ libgtest-dev clang libclang-rt-dev zip
+    cmake ninja-build g++ libgtest-dev clang libclang-rt-dev zlib1g-dev zip
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick

@@ -1,5 +1,6 @@
-// check_exe EXE x86|x64: fails, naming each problem, when a built kelvarion.exe
-// does not embed and declare what every build must. Needs no Windows and no Wine.
+// check_exe EXE x86|x64 SOURCE_DIR: fails, naming each problem, when a built kelvarion.exe
+// does not embed and declare what every build must, its icons as the pixel art under
+// SOURCE_DIR draws them. Needs no Windows and no Wine.
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -8,10 +9,16 @@
 #include "tools/exe_check.h"
 
 int main(int argc, char** argv) {
-    std::string arch = argc == 3 ? argv[2] : "";
+    std::string arch = argc == 4 ? argv[2] : "";
     if (arch != "x86" && arch != "x64") {
-        std::cerr << "usage: check_exe EXE x86|x64\n";
+        std::cerr << "usage: check_exe EXE x86|x64 SOURCE_DIR\n";
         return 2;
+    }
+    std::string error;
+    const auto pictures = kvicons::loadPictures(argv[3], error);
+    if (!pictures) {
+        std::cerr << error << "\n";
+        return 1;
     }
     std::ifstream in(argv[1], std::ios::binary);
     if (!in) {
@@ -26,7 +33,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::uint16_t machine = arch == "x86" ? kvpe::kMachineI386 : kvpe::kMachineAmd64;
-    kvcheck::Problems problems = kvcheck::CheckExe(*read.image, machine);
+    kvcheck::Problems problems =
+        kvcheck::CheckExe(*read.image, machine, kvcheck::ExpectedIcons(*pictures));
     for (const std::string& problem : problems)
         std::cerr << argv[1] << " (" << arch << "): " << problem << "\n";
     if (!problems.empty())

@@ -4,9 +4,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string_view>
 
 #include "resources/version.h"
+#include "tools/png_codec.h"
 
 namespace kvcheck {
 
@@ -348,35 +350,88 @@ Problems CheckVersion(const std::vector<std::uint8_t>& block) {
     return problems;
 }
 
-Problems CheckIconGroups(const kvpe::Image& image) {
+std::vector<ExpectedIcon> ExpectedIcons(const std::vector<kvicons::NamedPicture>& pictures) {
+    std::vector<ExpectedIcon> icons;
+    for (const kvicons::NamedPicture& picture : pictures)
+        icons.push_back({static_cast<std::uint32_t>(picture.icon.resourceId),
+                         kvicons::iconImages(picture.picture)});
+    return icons;
+}
+
+Problems CheckIconGroups(const kvpe::Image& image, const std::vector<ExpectedIcon>& icons) {
     Problems problems;
-    for (std::uint32_t id : {1u, 101u, 102u}) {
-        const std::string group = "icon group " + std::to_string(id);
-        const kvpe::Resource* directory = kvpe::FindResource(image, kvpe::kRtGroupIcon, id);
+    std::string wanted;
+    for (int size : kvicons::kIconSizes)
+        wanted += (wanted.empty() ? "" : ", ") + std::to_string(size);
+    std::set<std::uint32_t> listed;
+    for (const ExpectedIcon& icon : icons) {
+        const std::string group = "icon group " + std::to_string(icon.id);
+        const kvpe::Resource* directory = kvpe::FindResource(image, kvpe::kRtGroupIcon, icon.id);
         if (!directory) {
             problems.push_back(group + " is missing");
             continue;
         }
-        const std::vector<std::uint8_t>& d = directory->data;
-        if (d.size() < 6 || At16(d, 0) != 0 || At16(d, 2) != 1 || At16(d, 4) == 0 ||
-            d.size() < 6 + 14u * At16(d, 4)) {
+        const auto entries = kvicons::parseGroupDirectory(directory->data);
+        if (!entries || entries->empty()) {
             problems.push_back(group + " is malformed");
             continue;
         }
-        for (std::size_t i = 0; i < At16(d, 4); ++i) {
-            std::size_t entry = 6 + 14 * i;
-            std::uint32_t bytes =
-                At16(d, entry + 8) | static_cast<std::uint32_t>(At16(d, entry + 10)) << 16;
-            std::uint16_t iconId = At16(d, entry + 12);
-            const kvpe::Resource* icon = kvpe::FindResource(image, kvpe::kRtIcon, iconId);
-            if (!icon)
-                problems.push_back(group + " lists icon " + std::to_string(iconId) +
-                                   ", which is missing");
-            else if (icon->data.size() != bytes)
-                problems.push_back(group + " says icon " + std::to_string(iconId) + " has " +
-                                   std::to_string(bytes) + " bytes; it has " +
-                                   std::to_string(icon->data.size()));
+        std::string sizes;
+        for (const kvicons::GroupEntry& entry : *entries)
+            sizes += (sizes.empty() ? "" : ", ") + std::to_string(entry.size);
+        if (sizes != wanted)
+            problems.push_back(group + " holds " + sizes + " px, not " + wanted);
+        for (const kvicons::GroupEntry& entry : *entries) {
+            const std::string iconName = "icon " + std::to_string(entry.imageId);
+            const std::string what =
+                group + "'s " + std::to_string(entry.size) + " px image (" + iconName + ")";
+            listed.insert(entry.imageId);
+            const kvpe::Resource* resource =
+                kvpe::FindResource(image, kvpe::kRtIcon, entry.imageId);
+            if (!resource) {
+                problems.push_back(group + " lists " + iconName + ", which is missing");
+                continue;
+            }
+            if (resource->data.size() != entry.bytes)
+                problems.push_back(group + " says " + iconName + " has " +
+                                   std::to_string(entry.bytes) + " bytes; it has " +
+                                   std::to_string(resource->data.size()));
+            if (entry.bitCount != 32)
+                problems.push_back(what + " is said to have " + std::to_string(entry.bitCount) +
+                                   " bits a pixel, not 32");
+            const kvicons::PngDecodeResult png = kvicons::decodePng(resource->data);
+            if (!png.image) {
+                problems.push_back(what + " is not a PNG as make_icons writes: " + png.error);
+                continue;
+            }
+            const kvicons::Image* art = nullptr;
+            for (const kvicons::Image& candidate : icon.images)
+                art = candidate.size == entry.size ? &candidate : art;
+            if (png.image->size != entry.size)
+                problems.push_back(what + " is " + std::to_string(png.image->size) + " px");
+            else if (art && !(*png.image == *art))
+                problems.push_back(what + " differs from its art: run make_icons and rebuild");
         }
+    }
+    // Each picture once: the point of writing the images and groups ourselves.
+    std::vector<std::pair<std::uint32_t, const std::vector<std::uint8_t>*>> seen;
+    std::vector<std::optional<kvicons::Image>> seenPixels;
+    for (const kvpe::Resource& resource : image.resources) {
+        if (resource.type != kvpe::kRtIcon)
+            continue;
+        const std::string iconName = "icon " + std::to_string(resource.id);
+        if (!listed.contains(resource.id))
+            problems.push_back(iconName + " is listed by no icon group");
+        std::optional<kvicons::Image> pixels = kvicons::decodePng(resource.data).image;
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            const bool same = pixels && seenPixels[i] ? *pixels == *seenPixels[i]
+                                                      : resource.data == *seen[i].second;
+            if (same)
+                problems.push_back(iconName + " holds the same image as icon " +
+                                   std::to_string(seen[i].first) + ": it should be stored once");
+        }
+        seen.emplace_back(resource.id, &resource.data);
+        seenPixels.push_back(std::move(pixels));
     }
     return problems;
 }
@@ -410,7 +465,8 @@ Problems CheckHeaders(const kvpe::Image& image) {
     return problems;
 }
 
-Problems CheckExe(const kvpe::Image& image, std::uint16_t expectedMachine) {
+Problems CheckExe(const kvpe::Image& image, std::uint16_t expectedMachine,
+                  const std::vector<ExpectedIcon>& icons) {
     Problems problems;
     if (image.machine != expectedMachine) {
         problems.push_back("the machine type is " + std::to_string(image.machine) + ", not " +
@@ -429,7 +485,7 @@ Problems CheckExe(const kvpe::Image& image, std::uint16_t expectedMachine) {
         problems.push_back("there is no version block");
     else
         add(CheckVersion(version->data));
-    add(CheckIconGroups(image));
+    add(CheckIconGroups(image, icons));
     add(CheckHeaders(image));
     return problems;
 }

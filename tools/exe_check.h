@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/icon_art.h"
+#include "tools/icon_resources.h"
 #include "tools/pe_image.h"
 
 namespace kvcheck {
@@ -25,8 +27,19 @@ Problems CheckManifest(const std::string& xml, std::uint16_t machine);
 // The version block carries the version and names of resources/version.h.
 Problems CheckVersion(const std::vector<std::uint8_t>& block);
 
-// Icon groups 1, 101 and 102 exist and every image they list is there.
-Problems CheckIconGroups(const kvpe::Image& image);
+// What an icon must hold: its resource id, and its pixels at each of kvicons::kIconSizes.
+struct ExpectedIcon {
+    std::uint32_t id;
+    std::vector<kvicons::Image> images;
+};
+
+// The icons as their pixel art draws them.
+std::vector<ExpectedIcon> ExpectedIcons(const std::vector<kvicons::NamedPicture>& pictures);
+
+// Each icon's group exists and lists every size an icon holds, each a 32-bit PNG image that
+// is there, of the size the group says, with the pixels of its art; no two icon images
+// are alike and none is left that no group lists.
+Problems CheckIconGroups(const kvpe::Image& image, const std::vector<ExpectedIcon>& icons);
 
 // A Windows GUI program for Windows 6.0 and later, aware of Terminal
 // Services, with ASLR and NX, and high-entropy ASLR when 64-bit: what the
@@ -34,6 +47,7 @@ Problems CheckIconGroups(const kvpe::Image& image);
 Problems CheckHeaders(const kvpe::Image& image);
 
 // All of the above, for an image that must be of the given machine type.
-Problems CheckExe(const kvpe::Image& image, std::uint16_t expectedMachine);
+Problems CheckExe(const kvpe::Image& image, std::uint16_t expectedMachine,
+                  const std::vector<ExpectedIcon>& icons);
 
 } // namespace kvcheck

@@ -1,5 +1,5 @@
-// The program's icons are kept as pixel art in plain text (resources/icons/*.txt)
-// so they can be read and reviewed; this turns that text into .ico files.
+// The program's icons are kept as pixel art in plain text (resources/icons/*.txt) so they
+// can be read and reviewed; this turns that text into the images each icon holds.
 #pragma once
 
 #include <array>
@@ -12,12 +12,19 @@
 
 namespace kvicons {
 
-constexpr int kSize = 32;
-constexpr int kPixels = kSize * kSize;
-constexpr std::size_t kIcoFileSize = 766;
+// Every size an icon holds. Each is drawn by hand in the text, except the largest, which
+// is a smooth scale of the largest drawn one: views that big are rare.
+constexpr std::array<int, 8> kIconSizes = {16, 20, 24, 32, 40, 48, 64, 256};
+constexpr std::array<int, 7> kDrawnSizes = {16, 20, 24, 32, 40, 48, 64};
+constexpr int kScaledSize = 256;
+constexpr int kScaledFrom = 64;
 
-// The icons the program ships, by file stem under resources/icons.
-constexpr std::array<const char*, 3> kIconNames = {"app", "waiting", "running"};
+// The icons the program ships, by file stem under resources/icons, and their resource ids.
+struct IconName {
+    const char* name;
+    int resourceId;
+};
+const std::array<IconName, 3>& iconNames();
 
 constexpr char kTransparentSymbol = '.';
 
@@ -30,27 +37,51 @@ struct PaletteEntry {
 // The 16-colour VGA palette, in index order.
 const std::array<PaletteEntry, 16>& palette();
 
+// One drawn size: row-major, top row first. Transparent pixels have index 0.
 struct Art {
-    // Row-major, top row first. Transparent pixels have index 0.
-    std::array<std::uint8_t, kPixels> index{};
-    std::array<bool, kPixels> transparent{};
+    int size = 0;
+    std::vector<std::uint8_t> index;
+    std::vector<bool> transparent;
 
-    std::uint8_t at(int x, int y) const { return index[static_cast<std::size_t>(y * kSize + x)]; }
-    bool isTransparent(int x, int y) const {
-        return transparent[static_cast<std::size_t>(y * kSize + x)];
-    }
+    explicit Art(int side = 0)
+        : size(side), index(static_cast<std::size_t>(side * side), 0),
+          transparent(static_cast<std::size_t>(side * side), true) {}
+    std::uint8_t at(int x, int y) const { return index[cell(x, y)]; }
+    bool isTransparent(int x, int y) const { return transparent[cell(x, y)]; }
+    std::size_t cell(int x, int y) const { return static_cast<std::size_t>(y * size + x); }
+};
+
+// One picture at every drawn size, in the order of kDrawnSizes.
+struct Picture {
+    std::vector<Art> drawn;
+    const Art& at(int size) const;
 };
 
 struct ParseResult {
-    std::optional<Art> art; // empty when the text is malformed
-    std::string error;      // says why, with the line number where there is one
+    std::optional<Picture> picture; // empty when the text is malformed
+    std::string error;              // says why, with the line number where there is one
 };
 
-// Lines starting with '#' and empty lines are skipped; the rest must be
-// exactly 32 rows of 32 palette symbols or '.'.
-ParseResult parseArt(std::string_view text);
+// Lines starting with '#' and empty lines are skipped. A line "size N" starts the picture
+// drawn for N pixels: N rows of N palette symbols or '.'. Each drawn size comes once.
+ParseResult parsePicture(std::string_view text);
 
-// A complete .ico file: one 32x32 image, 4 bits per pixel plus AND mask.
-std::vector<std::uint8_t> encodeIco(const Art& art);
+// 32-bit pixels: R, G, B, A bytes, straight alpha, top row first.
+struct Image {
+    int size = 0;
+    std::vector<std::uint8_t> rgba;
+
+    bool operator==(const Image&) const = default;
+};
+
+// The palette's colours, opaque; a transparent pixel is all zero.
+Image toImage(const Art& art);
+
+// Scales up by a whole factor with linear interpolation in premultiplied alpha, in integers
+// only, so the result is the same on every machine.
+Image scaleSmooth(const Image& from, int factor);
+
+// The picture at every size the icon holds, in the order of kIconSizes.
+std::vector<Image> iconImages(const Picture& picture);
 
 } // namespace kvicons

@@ -1,34 +1,30 @@
-// Regenerates resources/icons/*.ico from their pixel-art text. Run it after
-// editing a .txt and commit both; the unit tests check they agree.
+// Regenerates resources/icons/generated from the pixel art in resources/icons/*.txt: each
+// distinct image as a PNG, each icon's directory of sizes, and the .rc fragment that embeds
+// them. Run it after editing a .txt and commit the results; the unit tests check they agree.
 #include "tools/icon_art.h"
+#include "tools/icon_resources.h"
+#include "tools/png_codec.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <map>
 #include <string>
 
 namespace {
 
-bool readText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    text = buf.str();
-    return static_cast<bool>(in);
-}
-
-bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+bool writeBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         return false;
     }
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
+}
+
+std::string asText(const std::vector<std::uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
 }
 
 } // namespace
@@ -38,31 +34,55 @@ int main(int argc, char** argv) {
         std::cerr << "usage: make_icons <source-dir>\n";
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/resources/icons/";
+    const std::string source = argv[1];
 
-    // Check every picture before writing any, so a typo leaves the set consistent.
-    std::vector<std::vector<std::uint8_t>> encoded;
-    for (const char* name : kvicons::kIconNames) {
-        const std::string path = dir + name + ".txt";
-        std::string text;
-        if (!readText(path, text)) {
-            std::cerr << "make_icons: cannot read " << path << "\n";
-            return 1;
-        }
-        const kvicons::ParseResult parsed = kvicons::parseArt(text);
-        if (!parsed.art) {
-            std::cerr << "make_icons: " << path << ": " << parsed.error << "\n";
-            return 1;
-        }
-        encoded.push_back(kvicons::encodeIco(*parsed.art));
+    // Every picture is read and checked before anything is written, so a typo leaves the
+    // set as it was.
+    std::string error;
+    const auto pictures = kvicons::loadPictures(source, error);
+    if (!pictures) {
+        std::cerr << "make_icons: " << error << "\n";
+        return 1;
     }
-    for (std::size_t i = 0; i < encoded.size(); ++i) {
-        const std::string path = dir + kvicons::kIconNames[i] + ".ico";
-        if (!writeBytes(path, encoded[i])) {
-            std::cerr << "make_icons: cannot write " << path << "\n";
+    const kvicons::IconPlan plan = kvicons::planIcons(*pictures);
+
+    std::map<std::string, std::string> files; // name under the folder -> bytes
+    std::map<std::uint16_t, std::uint32_t> pngBytes;
+    for (const kvicons::IconImage& image : plan.images) {
+        const std::vector<std::uint8_t> png = kvicons::encodePng(image.image);
+        pngBytes[image.id] = static_cast<std::uint32_t>(png.size());
+        files[image.file] = asText(png);
+    }
+    for (const kvicons::IconGroup& group : plan.groups) {
+        std::vector<kvicons::GroupEntry> entries;
+        for (std::size_t i = 0; i < group.imageIds.size(); ++i) {
+            const std::uint16_t id = group.imageIds[i];
+            entries.push_back({kvicons::kIconSizes[i], 32, pngBytes[id], id});
+        }
+        files[group.file] = asText(kvicons::encodeGroupDirectory(entries));
+    }
+    files[kvicons::kRcFragment] = kvicons::rcFragment(plan);
+
+    const std::filesystem::path dir = std::filesystem::path(source) / kvicons::kGeneratedDir;
+    std::error_code fsError;
+    std::filesystem::create_directories(dir, fsError);
+    // Images no picture uses any more would linger in the folder and in reviews.
+    for (const auto& entry : std::filesystem::directory_iterator(dir, fsError)) {
+        const std::string name = entry.path().filename().string();
+        if (!files.contains(name)) {
+            std::filesystem::remove(entry.path(), fsError);
+            std::cout << "removed " << entry.path().string() << "\n";
+        }
+    }
+    std::size_t total = 0;
+    for (const auto& [name, bytes] : files) {
+        if (!writeBytes(dir / name, bytes)) {
+            std::cerr << "make_icons: cannot write " << (dir / name).string() << "\n";
             return 1;
         }
-        std::cout << "wrote " << path << "\n";
+        total += bytes.size();
     }
+    std::cout << "wrote " << files.size() << " files to " << dir.string() << ": "
+              << plan.images.size() << " distinct images, " << total << " bytes\n";
     return 0;
 }

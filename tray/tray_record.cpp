@@ -54,15 +54,38 @@ bool Tray::AddTrayIcon(uint32_t window, uint32_t icon) {
     state_ = TrayState::Waiting;
     FillTip(record_, TipFor(state_));
     added_ = shell_.NotifyIcon(TrayOp::Add, record_);
+    ShowHeldNotice();
     return added_;
+}
+
+void Tray::AddOrUpdate() {
+    // An add may fail after its wait for a busy shell and the icon appear all
+    // the same; another add is then refused as "already there", a modify is not.
+    added_ = shell_.NotifyIcon(TrayOp::Add, record_) || shell_.NotifyIcon(TrayOp::Modify, record_);
+    ShowHeldNotice();
 }
 
 bool Tray::RetryAdd() {
     if (added_ || retriesLeft_ <= 0)
         return false;
     --retriesLeft_;
-    added_ = shell_.NotifyIcon(TrayOp::Add, record_);
+    AddOrUpdate();
+    if (GaveUp()) // the window shows instead, and is enough
+        heldNotice_.reset();
     return !added_ && retriesLeft_ > 0;
+}
+
+void Tray::ShowNotice(const std::wstring& title, const std::wstring& text) {
+    heldNotice_ = Notice{title, text};
+    ShowHeldNotice();
+}
+
+void Tray::ShowHeldNotice() {
+    // A balloon is a modify of the icon: before the shell has it, it is lost.
+    if (!added_ || !heldNotice_)
+        return;
+    shell_.ShowBalloon(record_, heldNotice_->title, heldNotice_->text);
+    heldNotice_.reset();
 }
 
 void Tray::ChangeIcon(uint32_t icon) {
@@ -80,11 +103,14 @@ void Tray::SetTrayState(TrayState state) {
 void Tray::RemoveTrayIcon() {
     retriesLeft_ = 0;
     added_ = false;
+    removed_ = true;
+    heldNotice_.reset();
     shell_.NotifyIcon(TrayOp::Delete, record_);
 }
 
-void Tray::AddAgain() {
-    // Where the old icon survived (Wine keeps it), the add is refused and a
+bool Tray::AddAgain() {
+    // Where the old icon survived (Wine keeps it), the add is refused and the
     // modify brings it up to date instead.
-    added_ = shell_.NotifyIcon(TrayOp::Add, record_) || shell_.NotifyIcon(TrayOp::Modify, record_);
+    AddOrUpdate();
+    return added_;
 }

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/scheduler.h" // TrayState
@@ -48,9 +50,12 @@ class ITrayShell {
 public:
     virtual ~ITrayShell() = default;
     virtual bool NotifyIcon(TrayOp op, const TrayIconData& record) = 0;
-    // Makes the state's icon the window's icon; returns the handle the
-    // window now shows.
+    // Makes the state's icon the window's icon; returns the handle of the
+    // same picture at the tray's own size.
     virtual uint32_t ShowStateIcon(TrayState state) = 0;
+    // A balloon on the icon the record names.
+    virtual void ShowBalloon(const TrayIconData& record, const std::wstring& title,
+                             const std::wstring& text) = 0;
 };
 
 // At log-on the taskbar may refuse the first add and never announce itself
@@ -67,19 +72,36 @@ public:
     // Tries a refused add again, in the current state. True while further
     // tries are due.
     bool RetryAdd();
+    // A balloon on the icon. Until the shell has taken the icon it is held
+    // (a newer notice replacing it, as it would replace a shown one) and
+    // shown once an add succeeds.
+    void ShowNotice(const std::wstring& title, const std::wstring& text);
     void SetTrayState(TrayState state);
     // The window's icon changed (a new DPI): the tray follows.
     void ChangeIcon(uint32_t icon);
     // Ends the tray presence: no later retry brings the icon back.
     void RemoveTrayIcon();
     // The shell's notification area was re-created: register again, as we are.
-    void AddAgain();
+    // True when the shell has the icon.
+    bool AddAgain();
+    // Every retry was refused and the icon is still not there: the window is
+    // then the only way in. A notice held for the icon is dropped by then.
+    bool GaveUp() const { return !added_ && !removed_ && retriesLeft_ <= 0; }
     TrayState State() const { return state_; }
 
 private:
+    struct Notice {
+        std::wstring title, text;
+    };
+    // An add, or a modify where the shell has the icon already.
+    void AddOrUpdate();
+    void ShowHeldNotice();
+
     TrayIconData& record_;
     ITrayShell& shell_;
     TrayState state_ = TrayState::Waiting;
     bool added_ = false;
+    bool removed_ = false;
     int retriesLeft_ = kTrayAddRetries;
+    std::optional<Notice> heldNotice_;
 };

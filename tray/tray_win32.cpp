@@ -24,6 +24,23 @@ UniqueIcon LoadIconAt(HINSTANCE instance, int id, int size) {
         LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
+using LoadIconMetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+
+// The notification area draws its icons at the small-icon size of the system's DPI,
+// whichever monitor our window is on. LoadIconMetric exists only in Common Controls 6.
+UniqueIcon LoadTrayIcon(HINSTANCE instance, int id) {
+    static HMODULE comctl32 = GetModuleHandleW(L"comctl32.dll");
+    static auto loadIconMetric =
+        comctl32 ? reinterpret_cast<LoadIconMetricFn>(
+                       reinterpret_cast<void*>(GetProcAddress(comctl32, "LoadIconMetric")))
+                 : nullptr;
+    HICON icon = nullptr;
+    if (loadIconMetric &&
+        SUCCEEDED(loadIconMetric(instance, MAKEINTRESOURCEW(id), 0 /* LIM_SMALL */, &icon)))
+        return UniqueIcon(icon);
+    return LoadIconAt(instance, id, GetSystemMetrics(SM_CXSMICON));
+}
+
 } // namespace
 
 void IconSet::Load(HINSTANCE instance, int dpi) {
@@ -31,10 +48,13 @@ void IconSet::Load(HINSTANCE instance, int dpi) {
     int small = MetricForDpi(SM_CXSMICON, dpi);
     appBig = LoadIconAt(instance, IDI_KV_APP, big);
     appSmall = LoadIconAt(instance, IDI_KV_APP, small);
+    appTray = LoadTrayIcon(instance, IDI_KV_APP);
     waitingBig = LoadIconAt(instance, IDI_KV_WAITING, big);
     waitingSmall = LoadIconAt(instance, IDI_KV_WAITING, small);
+    waitingTray = LoadTrayIcon(instance, IDI_KV_WAITING);
     runningBig = LoadIconAt(instance, IDI_KV_RUNNING, big);
     runningSmall = LoadIconAt(instance, IDI_KV_RUNNING, small);
+    runningTray = LoadTrayIcon(instance, IDI_KV_RUNNING);
 }
 
 bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {
@@ -57,8 +77,8 @@ uint32_t Win32TrayShell::ShowStateIcon(TrayState state) {
     HICON small = running ? icons_.runningSmall.get() : icons_.waitingSmall.get();
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    // What the window shows now is what the tray shows.
-    return HandleBits(reinterpret_cast<HICON>(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0)));
+    // The same picture, drawn for the notification area's size.
+    return HandleBits(running ? icons_.runningTray.get() : icons_.waitingTray.get());
 }
 
 void Win32TrayShell::ShowBalloon(const TrayIconData& record, const std::wstring& title,

@@ -8,11 +8,12 @@
 #include "app/handles_win32.h"
 #include "tray/tray_record.h"
 
-// The icons, each loaded once at the sizes the window's DPI asks for.
+// The icons, each loaded once: the window's at the sizes its DPI asks for, the tray's at
+// the notification area's size.
 struct IconSet {
-    UniqueIcon appBig, appSmall;
-    UniqueIcon waitingBig, waitingSmall;
-    UniqueIcon runningBig, runningSmall;
+    UniqueIcon appBig, appSmall, appTray;
+    UniqueIcon waitingBig, waitingSmall, waitingTray;
+    UniqueIcon runningBig, runningSmall, runningTray;
 
     void Load(HINSTANCE instance, int dpi);
 };
@@ -26,7 +27,7 @@ public:
 
     // A balloon on our icon; the 88-byte record cannot carry one.
     void ShowBalloon(const TrayIconData& record, const std::wstring& title,
-                     const std::wstring& text);
+                     const std::wstring& text) override;
 
 private:
     HWND window_;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/launch_plan.h"
+#include "app/working_directory.h"
 
 struct OpenRequest {
     std::wstring fileName;      // shown in the dialog's name box
@@ -23,14 +24,6 @@ class IOpenDialog {
 public:
     virtual ~IOpenDialog() = default;
     virtual OpenResult Show(const OpenRequest& request) = 0;
-};
-
-// The process's working directory, where config.kv lives.
-class IWorkingDirectory {
-public:
-    virtual ~IWorkingDirectory() = default;
-    virtual std::wstring Get() = 0; // empty when it cannot be read
-    virtual void Set(const std::wstring& path) = 0;
 };
 
 // The current program text is the dialog's file name when it can be one;

@@ -14,16 +14,35 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+// Windows 8.1 has per-monitor DPI but not GetDpiForWindow: ask for the DPI of the monitor
+// the window is on. shcore.dll comes with 8.1 and is loaded from the system folder only.
+int MonitorDpi(HWND window) {
+    wchar_t path[MAX_PATH];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 12 >= MAX_PATH)
+        return 0;
+    lstrcpyW(path + length, L"\\shcore.dll");
+    UniqueModule shcore(LoadLibraryW(path));
+    if (!shcore)
+        return 0;
+    // HRESULT GetDpiForMonitor(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*)
+    auto forMonitor = reinterpret_cast<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(
+        reinterpret_cast<void*>(GetProcAddress(shcore.get(), "GetDpiForMonitor")));
+    UINT dpiX = 0, dpiY = 0;
+    const int effectiveDpi = 0; // MDT_EFFECTIVE_DPI
+    if (!forMonitor || FAILED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
+                                         effectiveDpi, &dpiX, &dpiY)))
+        return 0;
+    return static_cast<int>(dpiX);
+}
+
 } // namespace
 
+// Windows 10 1607 and later: the window's own DPI; 8.1: its monitor's; 7 and 8: the system's.
 int WindowDpi(HWND window) {
     static auto forWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (forWindow) {
-        UINT dpi = forWindow(window);
-        if (dpi != 0)
-            return static_cast<int>(dpi);
-    }
-    return ScreenDpi();
+    int dpi = forWindow ? static_cast<int>(forWindow(window)) : MonitorDpi(window);
+    return dpi > 0 ? dpi : ScreenDpi();
 }
 
 SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {

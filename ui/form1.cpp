@@ -5,6 +5,7 @@
 #include "app/module1.h"
 #include "app/text_win32.h"
 #include "config/config_file_win32.h"
+#include "config/config_path.h"
 #include "resources/resource_ids.h"
 #include "tray/tray_events.h"
 #include "ui/control_ids.h"
@@ -60,6 +61,9 @@ bool Form1::Register(HINSTANCE instance) {
 
 bool Form1::Create(HINSTANCE instance) {
     instance_ = instance;
+    // Nothing has moved the working directory yet: this is where config.kv lives.
+    startFolder_ = Win32WorkingDirectory().Get();
+    configPath_ = ConfigPathIn(startFolder_);
     CreateWindowExW(kExStyle, kForm1Class, kForm1Caption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
@@ -140,6 +144,10 @@ void Form1::Form1_Create() {
     shell_.emplace(hwnd_, icons_);
     tray_.emplace(module1.trayIconData, *shell_);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+    // Run as administrator, the window would not hear the unelevated shell:
+    // messages above WM_USER from a lower integrity level are dropped unless let in.
+    ChangeWindowMessageFilterEx(hwnd_, taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
+    ChangeWindowMessageFilterEx(hwnd_, kTrayCallbackMessage, MSGFLT_ALLOW, nullptr);
     SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
 }
 
@@ -155,29 +163,38 @@ void Form1::LayOut() {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Form1::Form1_Load(int showCommand) {
+void Form1::Form1_Load(int showCommand, bool inTray) {
     module1.tickCounter = 1;
-    ShowWindow(hwnd_, showCommand);
-    UpdateWindow(hwnd_);
-    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appSmall.get())))
+    if (inTray) {
+        // Windows applies the start's show state to the program's first
+        // ShowWindow: spent here on a window that stays hidden, it cannot
+        // minimize the first real show from the tray.
+        ShowWindow(hwnd_, SW_HIDE);
+    } else {
+        ShowWindow(hwnd_, showCommand);
+        UpdateWindow(hwnd_);
+    }
+    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appTray.get())))
         SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
     HWND prgToRun = Control(ControlId::prgToRun);
     HWND everyNMins = Control(ControlId::everyNMins);
-    DWORD unreadable = LoadConfiguration(module1, prgToRun, everyNMins);
+    DWORD unreadable = LoadConfiguration(configPath_, module1, prgToRun, everyNMins);
     if (unreadable != 0) {
         // Held by a scanner or a backup at log-on, perhaps: its settings are
         // not ours to overwrite with the defaults.
         configUnreadable_ = true;
         startProgram_ = GetText(prgToRun);
         startMinutes_ = GetText(everyNMins);
-        shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not read its settings",
-                            BalloonText(ConfigFilePath(), SystemErrorText(unreadable)));
+        tray_->ShowNotice(L"Kelvarion could not read its settings",
+                          BalloonText(configPath_, SystemErrorText(unreadable)));
     }
-    SetFocus(prgToRun);
+    if (!inTray) // a hidden window takes the focus when it is first shown
+        SetFocus(prgToRun);
 }
 
 void Form1::Form1_Resize(WPARAM sizeType) {
-    if (sizeType == SIZE_MINIMIZED)
+    // With no tray icon to bring it back, it stays a taskbar button instead.
+    if (sizeType == SIZE_MINIMIZED && !tray_->GaveUp())
         ShowWindow(hwnd_, SW_HIDE);
 }
 
@@ -200,8 +217,9 @@ void Form1::Form1_DpiChanged(int dpi, const RECT& suggested) {
     ReloadIcons();
 }
 
-// Icons at the sizes of the new DPI, in the window and the tray; the old ones
-// go once nothing shows them.
+// Icons at the sizes of the new DPI, in the window and the tray (whose size
+// follows the system's DPI, but its handles are new); the old ones go once
+// nothing shows them.
 void Form1::ReloadIcons() {
     IconSet old = std::move(icons_);
     icons_.Load(instance_, dpi_);
@@ -209,7 +227,7 @@ void Form1::ReloadIcons() {
     if (shown == old.appSmall.get()) { // no launch yet: still the application icon
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_.appBig.get()));
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_.appSmall.get()));
-        tray_->ChangeIcon(HandleBits(icons_.appSmall.get()));
+        tray_->ChangeIcon(HandleBits(icons_.appTray.get()));
     } else {
         tray_->SetTrayState(tray_->State());
     }
@@ -220,13 +238,16 @@ void Form1::SaveAndReport() {
     if (configUnreadable_ && GetText(Control(ControlId::prgToRun)) == startProgram_ &&
         GetText(Control(ControlId::everyNMins)) == startMinutes_)
         return;
-    DWORD error = SaveConfiguration(Control(ControlId::prgToRun), Control(ControlId::everyNMins));
-    if (error == 0 || saveFailureTold_)
+    DWORD error = SaveConfiguration(configPath_, Control(ControlId::prgToRun),
+                                    Control(ControlId::everyNMins));
+    // At a session end a message box would hold up the sign-out until Windows
+    // offers to end us by force: the failure goes untold, and we end as usual.
+    if (error == 0 || saveFailureTold_ || sessionEnding_)
         return;
     // The Exit button saves twice; the user hears of a failure once.
     saveFailureTold_ = true;
     RunModal([&] {
-        MessageBoxW(hwnd_, SaveFailureMessage(error).c_str(), kForm1Caption,
+        MessageBoxW(hwnd_, SaveFailureMessage(configPath_, error).c_str(), kForm1Caption,
                     MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     });
 }
@@ -276,6 +297,7 @@ void Form1::Form1_EndSession(bool ending) {
     if (!ending) // the session end was cancelled: carry on
         return;
     StopTimers();
+    sessionEnding_ = true;
     // At log-off Windows may end the process as soon as this returns: the
     // settings are saved first.
     SaveOnce();
@@ -289,8 +311,12 @@ void Form1::Form1_Destroy() {
 }
 
 void Form1::TrayRetry_Timer() {
-    if (!tray_->RetryAdd())
-        KillTimer(hwnd_, kTrayRetryTimer);
+    if (tray_->RetryAdd())
+        return;
+    KillTimer(hwnd_, kTrayRetryTimer);
+    // Never left running with no way in: without an icon, the window is the way.
+    if (tray_->GaveUp() && !IsWindowVisible(hwnd_))
+        ShowConfigurationWindow();
 }
 
 void Form1::Timer1_Timer() {
@@ -302,15 +328,17 @@ void Form1::Timer1_Timer() {
     if (outcome.result != TickResult::Launched && outcome.result != TickResult::Failed)
         return;
     if (failureNotice_.ShouldTell(program, outcome.result == TickResult::Failed)) {
-        shell_->ShowBalloon(module1.trayIconData, L"Kelvarion could not start the program",
-                            BalloonText(program, SystemErrorText(outcome.error)));
+        tray_->ShowNotice(L"Kelvarion could not start the program",
+                          BalloonText(program, SystemErrorText(outcome.error)));
     }
 }
 
 void Form1::SetTrayState(TrayState state) { tray_->SetTrayState(state); }
 
 uint32_t Form1::StartHidden(const std::wstring& programText) {
-    return StartProgram(programText, SW_HIDE);
+    Win32WorkingDirectory workingDirectory;
+    return InFolder(workingDirectory, startFolder_,
+                    [&] { return StartProgram(programText, SW_HIDE); });
 }
 
 void Form1::OnCommand(int id) {
@@ -354,7 +382,9 @@ void Form1::AboutBut_Click() {
     RunModal([&] { ShowAbout(instance_, hwnd_); });
 }
 
-void Form1::Close_Click() { ShowWindow(hwnd_, SW_HIDE); }
+void Form1::Close_Click() {
+    ShowWindow(hwnd_, tray_->GaveUp() ? SW_MINIMIZE : SW_HIDE);
+}
 
 void Form1::butExit_Click() {
     StopTimers();
@@ -370,8 +400,10 @@ void Form1::mPopExit_Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 void Form1::TaskbarCreated() {
     if (leaving_)
         return;
-    KillTimer(hwnd_, kTrayRetryTimer);
-    tray_->AddAgain();
+    if (tray_->AddAgain())
+        KillTimer(hwnd_, kTrayRetryTimer);
+    else // refused by the new taskbar too: tried again, as at log-on
+        SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
 }
 
 void Form1::HandleTrayMessage(LPARAM event) {
@@ -388,9 +420,9 @@ void Form1::HandleTrayMessage(LPARAM event) {
 }
 
 void Form1::ShowConfigurationWindow() {
-    if (IsIconic(hwnd_))
-        ShowWindow(hwnd_, SW_RESTORE);
-    ShowWindow(hwnd_, SW_SHOW);
+    // Shows a hidden window and un-minimizes one, normal-sized. Unlike SW_SHOW,
+    // Windows never swaps it for the start's show state, should that be unspent.
+    ShowWindow(hwnd_, SW_RESTORE);
     // With a modal dialog open, it comes to the front with the window.
     HWND modal = modalDepth_ > 0 ? OpenModalWindow() : nullptr;
     SetForegroundWindow(modal ? modal : hwnd_);

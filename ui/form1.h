@@ -15,9 +15,10 @@
 class Form1 : public ILaunchHost {
 public:
     static bool Register(HINSTANCE instance);
-    // Creates the window hidden; Form1_Load shows it.
+    // Creates the window hidden; Form1_Load shows it, unless the start goes
+    // quietly into the tray.
     bool Create(HINSTANCE instance);
-    void Form1_Load(int showCommand);
+    void Form1_Load(int showCommand, bool inTray);
     HWND Handle() const { return hwnd_; }
 
     // ILaunchHost
@@ -63,6 +64,8 @@ private:
 
     HWND hwnd_ = nullptr;
     HINSTANCE instance_ = nullptr;
+    std::wstring startFolder_; // the working directory at start-up
+    std::wstring configPath_;  // config.kv in it
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     UniqueFont font_;
     UniqueMenu mPopupSys_;
@@ -77,6 +80,7 @@ private:
     bool leaving_ = false;       // a way out has begun: nothing more starts
     bool saved_ = false;         // the last save and the icon's removal are done
     bool saveFailureTold_ = false;
+    bool sessionEnding_ = false; // log-off, shut-down or the Restart Manager's close
     // config.kv was there but could not be read: what the boxes held then.
     bool configUnreadable_ = false;
     std::wstring startProgram_, startMinutes_;

@@ -6,25 +6,37 @@
 #           holding MSINFO32.EXE)
 #   none    neither: a message box "Kelvarion" says the tool is unavailable, with only
 #           an OK button; once it is dismissed the About box is still open.
+#   wow64   the 32-bit build in the 64-bit prefix: only the 64-bit registry view has the
+#           folder key, an expandable path in System32 that only the real system32 holds,
+#           with a 64-bit tool (reached through Sysnative).
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/ui_lib.sh"
 kv_init "$@"
-kv_setup
+views=("")
+if [ "$KV_VARIANT" = wow64 ]; then
+    kv_setup_wow64
+    views=(/reg:32 /reg:64)
+else
+    kv_setup
+fi
 
 path_key='HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO'
 folder_key='HKLM\SOFTWARE\Microsoft\Shared Tools Location'
 reg_quiet() {
     "$KV_WINE" reg "$@" >>"$KV_DIR/reg.log" 2>&1
 }
-# Wine's prefix may name its own msinfo32: start from neither key.
-reg_quiet delete "$path_key" /f
-reg_quiet delete "$folder_key" /f
-reg_quiet query "$path_key" && fail "$path_key is still there"
-reg_quiet query "$folder_key" && fail "$folder_key is still there"
+# Wine's prefix may name its own msinfo32: start from neither key, in any view.
+for view in "${views[@]}"; do
+    for key in "$path_key" "$folder_key"; do
+        reg_quiet delete "$key" /f ${view:+"$view"}
+        reg_quiet query "$key" ${view:+"$view"} && fail "$key is still there ${view:-}"
+    done
+done
 
+# build_tool PATH [MINGW]: the stand-in tool, at the width of the build or of MINGW.
 build_tool() {
     mkdir -p "$(dirname "$1")"
-    "$KV_MINGW-g++" -O2 -mwindows -static -o "$1" "$(dirname "$0")/fake_sysinfo.cpp" ||
+    "${2:-$KV_MINGW}-g++" -O2 -mwindows -static -o "$1" "$(dirname "$0")/fake_sysinfo.cpp" ||
         fail "could not build the stand-in tool"
 }
 case $KV_VARIANT in
@@ -42,6 +54,13 @@ folder)
     ;;
 none)
     tool=""
+    ;;
+wow64)
+    tool="$KV_SYSTEM32/kv info/MSINFO32.EXE"
+    build_tool "$tool" x86_64-w64-mingw32
+    [ ! -e "$KV_SYSWOW64/kv info" ] || fail "syswow64 holds the tool's folder too"
+    reg_quiet add "$folder_key" /v MSINFO /t REG_EXPAND_SZ /d '%SystemRoot%\System32\kv info' \
+        /f /reg:64 || fail "could not set $folder_key in the 64-bit view"
     ;;
 *)
     fail "unknown variant [$KV_VARIANT]"

@@ -13,6 +13,7 @@ set -u
 
 KV_SKIP=77
 KV_XVFB_PID=""
+KV_WATCHDOG=""
 KV_APP_PID=""
 KV_APP_WINPID=""
 KV_DIR=""
@@ -50,6 +51,39 @@ kv_init() {
     # A signal must end the script through exit, so the EXIT trap cleans up.
     trap 'exit 130' INT
     trap 'exit 143' TERM
+    [ -n "${KV_TIMEOUT:-}" ] && kv_watchdog $((KV_TIMEOUT - 15))
+}
+
+# ctest ends a case at its TIMEOUT with SIGKILL, which leaves its display, its Wine processes
+# and its prefix behind. The case ends itself a little earlier instead, through its EXIT trap:
+# TERM to the script, and KILL to whatever it waits on (a driver in a $(...), say: Wine's
+# programs outlive a TERM), but not to the display, which the failure's screenshot needs.
+kv_watchdog() {
+    local main=$$
+    (
+        trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+        sleep "$1" &
+        sleeper=$!
+        wait "$sleeper" || exit 0
+        echo "$1" >"$KV_DIR/timed-out"
+        kill -TERM "$main"
+        self=$BASHPID
+        processes=$(kv_descendants "$main" "$self")
+        while read -r pid command; do
+            [ "$command" = Xvfb ] || kill -KILL "$pid"
+        done <<<"$processes"
+    ) </dev/null >/dev/null 2>&1 &
+    KV_WATCHDOG=$!
+}
+
+# "pid command" of every process below $1, leaving out $2 and what is below it.
+kv_descendants() {
+    local child
+    for child in $(pgrep -P "$1"); do
+        [ "$child" = "$2" ] && continue
+        echo "$child $(cat "/proc/$child/comm" 2>/dev/null)"
+        kv_descendants "$child" "$2"
+    done
 }
 
 # Prints why this machine cannot run the tests of the build $1 (x86 or x64); prints
@@ -113,6 +147,9 @@ kv_alive() {
 kv_cleanup() {
     local rc=$?
     trap - EXIT
+    [ -n "$KV_WATCHDOG" ] && kill "$KV_WATCHDOG" 2>/dev/null
+    [ -f "$KV_DIR/timed-out" ] && printf 'FAIL (%s): still running after %s s, ended before ctest kills it\n' \
+        "$KV_CASE" "$(cat "$KV_DIR/timed-out")" >&2
     if [ $rc -ne 0 ] && [ $rc -ne $KV_SKIP ] && [ -n "$KV_XVFB_PID" ]; then
         import -display "$DISPLAY" -window root "$KV_DIR/failure.png" 2>/dev/null &&
             echo "screenshot at failure: $KV_DIR/failure.png" >&2
@@ -444,4 +481,25 @@ tick_settle() {
         assert_eq "$KV_WORK_WIN" "$(tr -d '\r' <"$KV_TICK_LOG" | sort -u)" \
             "working folders the batch ran in"
     fi
+}
+
+# --- the 32-bit build on 64-bit Windows ----------------------------------------
+
+# kv_setup for the 32-bit build on 64-bit Windows (WOW64): the case runs with KV_ARCH=x86
+# and the 64-bit build's scratch folder, so it copies the 64-bit template prefix, where
+# Wine redirects C:\Windows\System32 to syswow64 for a 32-bit process as Windows does.
+# Skips, saying why, where the 64-bit build's tests are left out. Sets KV_SYSTEM32 and
+# KV_SYSWOW64, the Linux paths of the 64-bit and the 32-bit system folder.
+kv_setup_wow64() {
+    local why
+    if why=$(kv_arch_unavailable x64); then
+        echo "SKIPPED (32-bit build in the 64-bit prefix): $why"
+        trap - EXIT # nothing was started, nothing to keep
+        rm -rf "$KV_DIR"
+        exit $KV_SKIP
+    fi
+    kv_setup
+    KV_SYSTEM32=$KV_C/windows/system32
+    KV_SYSWOW64=$KV_C/windows/syswow64
+    [ -d "$KV_SYSWOW64" ] || fail "the template $KV_TEMPLATE is not a 64-bit prefix with syswow64"
 }

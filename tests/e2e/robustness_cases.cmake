@@ -11,8 +11,8 @@ set_tests_properties(e2e_${KV_E2E_ARCH}_rb_helpers PROPERTIES
 function(kv_rb_case name script timeout)
     kv_e2e_case(${name} ${script} ${ARGN})
     set_tests_properties(e2e_${KV_E2E_ARCH}_${name} PROPERTIES
-        FIXTURES_REQUIRED "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}"
-        TIMEOUT ${timeout})
+        FIXTURES_REQUIRED "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}")
+    kv_e2e_timeout(e2e_${KV_E2E_ARCH}_${name} ${timeout})
 endfunction()
 
 kv_rb_case(fault_config_dir fault_config_dir.sh 60)
@@ -30,6 +30,9 @@ kv_rb_case(fault_config_released_kept fault_config_released.sh 60 kept)
 kv_rb_case(fault_config_released_changed fault_config_released.sh 60 changed)
 kv_rb_case(launch_without_exe launch_without_exe.sh 60)
 kv_rb_case(session_close session_close.sh 60)
+kv_rb_case(tray_notice_held tray_notice_held.sh 90)
+kv_rb_case(tray_start_switch tray_start.sh 60 switch)
+kv_rb_case(tray_start_minimized tray_start.sh 60 minimized)
 kv_rb_case(exit_no_launch_button exit_no_launch.sh 60 exit-button)
 kv_rb_case(exit_no_launch_close exit_no_launch.sh 60 close)
 # Two real minutes, mostly asleep: started early beside the soak.

@@ -12,9 +12,10 @@ KV_TRAY_Y=757
 KV_DESKTOP_X=900
 KV_DESKTOP_Y=150
 
-# Starts the program and remembers its main window's handle in KV_MAIN_HWND.
+# Starts the program (with the arguments given) and remembers its main window's handle in
+# KV_MAIN_HWND.
 ui_start_app() {
-    kv_start_app
+    kv_start_app "$@"
     KV_MAIN_HWND=${DRV_OUT%% *}
 }
 

@@ -1,8 +1,9 @@
 // GetKeyValue against a registry whose answers the fuzzer chooses.
-// Input: byte 0 picks failures, byte 1 is the value type, the rest its bytes.
+// Input: byte 0 picks failures and WOW64, byte 1 is the value type, the rest its bytes.
 #include "about/sysinfo.h"
 #include "tests/fuzz/check.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,7 +30,7 @@ public:
                  uint32_t& key) override {
         ++opens;
         KV_CHECK(root == kHKeyLocalMachine && keyName == "K");
-        KV_CHECK(access == kKeyRead);
+        KV_CHECK((access & ~kKeyWow64_64Key) == kKeyRead);
         if (openResult == 0)
             key = kHandle;
         return openResult;
@@ -58,6 +59,8 @@ public:
         expandedFrom = text;
         return "<" + text + ">";
     }
+    bool RunsUnderWow64() override { return wow64; }
+    bool wow64 = false;
 };
 
 } // namespace
@@ -69,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t failures = data[0];
     registry.openResult = (failures & 1) ? ((failures & 4) ? kAccessDenied : kNotFound) : 0;
     registry.queryResult = (failures & 2) ? ((failures & 8) ? kMoreData : kNotFound) : 0;
+    registry.wow64 = (failures & 16) != 0;
     registry.type = data[1];
     registry.value.assign(data + 2, data + size);
 
@@ -101,7 +105,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         KV_CHECK(keyVal == text);
         break;
     case kRegExpandString:
-        KV_CHECK(registry.expandedFrom == text && keyVal == "<" + text + ">");
+        KV_CHECK(keyVal == "<" + registry.expandedFrom + ">");
+        if (!registry.wow64 || text.find('%') == std::string::npos) {
+            KV_CHECK(registry.expandedFrom == text);
+        } else {
+            // Only names between percent signs change under WOW64.
+            KV_CHECK(std::count(text.begin(), text.end(), '%') ==
+                     std::count(registry.expandedFrom.begin(), registry.expandedFrom.end(), '%'));
+        }
         break;
     case kRegNumber: {
         uint32_t number = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,14 +15,20 @@ public:
     bool IsFolder(const std::wstring&) override { return false; }
     std::wstring SearchProgram(const std::wstring&) override { return {}; }
     std::wstring SystemDirectory() override { return L"C:\\windows\\system32"; }
+    std::wstring WindowsDirectory() override { return L"C:\\windows"; }
+    bool RunsUnderWow64() override { return false; }
     std::set<std::wstring> files{L"C:\\Program Files\\Tool\\run.bat", L"C:\\x.exe"};
 };
 
 class FakeWorkingDirectory : public IWorkingDirectory {
 public:
     std::wstring Get() override { return path; }
-    void Set(const std::wstring& to) override { path = to; }
+    void Set(const std::wstring& to) override {
+        path = to;
+        ++sets;
+    }
     std::wstring path = L"C:\\kv\\work";
+    int sets = 0;
 };
 
 // A stand-in dialog: answers from a script and keeps what it was asked. Like
@@ -32,6 +39,8 @@ public:
         requests.push_back(request);
         if (movesTo)
             movesTo->path = L"C:\\browsed\\here";
+        if (whileOpen)
+            whileOpen();
         OpenResult result = answers.front();
         answers.erase(answers.begin());
         return result;
@@ -39,6 +48,7 @@ public:
     std::vector<OpenResult> answers;
     std::vector<OpenRequest> requests;
     FakeWorkingDirectory* movesTo = nullptr;
+    std::function<void()> whileOpen; // a tick arriving while the dialog is up
 };
 
 } // namespace
@@ -113,4 +123,36 @@ TEST(BrowseForProgram, KeepsTheWorkingDirectoryOnEveryWayOutOfTheDialog) {
         EXPECT_EQ(dialog.requests.size(), answers.size());
         EXPECT_EQ(folder.path, L"C:\\kv\\work") << answers.size();
     }
+}
+
+// A tick while the dialog is open: its start looks up and starts the program in
+// the start-up folder, and the dialog goes on browsing where it was. Without a
+// dialog the working directory is not touched, so the system's search order
+// for a bare name is exactly what it always was.
+TEST(InFolder, AStartDuringTheDialogRunsInTheStartUpFolder) {
+    FakeLookup lookup;
+    FakeWorkingDirectory folder;
+    const std::wstring start = folder.path;
+    std::vector<std::wstring> seenByStarts;
+    auto startProgram = [&] {
+        seenByStarts.push_back(folder.path);
+        return 0u;
+    };
+    FakeDialog dialog;
+    dialog.movesTo = &folder;
+    dialog.answers = {{OpenStatus::Cancelled, L""}};
+    std::wstring browsingAfterTick;
+    dialog.whileOpen = [&] {
+        InFolder(folder, start, startProgram);
+        browsingAfterTick = folder.path;
+    };
+    BrowseForProgram(L"", 260, dialog, lookup, folder);
+    EXPECT_EQ(browsingAfterTick, L"C:\\browsed\\here");
+    EXPECT_EQ(folder.path, start);
+
+    folder.sets = 0;
+    InFolder(folder, start, startProgram);
+    InFolder(folder, L"", startProgram); // the start-up folder could not be read
+    EXPECT_EQ(folder.sets, 0);
+    EXPECT_EQ(seenByStarts, (std::vector<std::wstring>{start, start, start}));
 }

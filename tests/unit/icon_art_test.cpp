@@ -1,10 +1,16 @@
 #include "tools/icon_art.h"
+#include "tools/icon_resources.h"
+#include "tools/png_codec.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -13,10 +19,12 @@
 namespace {
 
 using kvicons::Art;
-using kvicons::kSize;
+using kvicons::Image;
+using kvicons::Picture;
 
 enum Colour : std::uint8_t {
     Black = 0,
+    Green = 2,
     Olive = 3,
     Red = 9,
     Lime = 10,
@@ -24,8 +32,8 @@ enum Colour : std::uint8_t {
     White = 15,
 };
 
-std::string iconPath(const std::string& name, const char* ext) {
-    return std::string(KV_SOURCE_DIR) + "/resources/icons/" + name + ext;
+std::string sourcePath(const std::string& relative) {
+    return std::string(KV_SOURCE_DIR) + "/" + relative;
 }
 
 std::vector<std::uint8_t> readBytes(const std::string& path) {
@@ -41,170 +49,342 @@ std::string readText(const std::string& path) {
     return buf.str();
 }
 
-Art loadArt(const std::string& name) {
-    const kvicons::ParseResult parsed = kvicons::parseArt(readText(iconPath(name, ".txt")));
-    EXPECT_TRUE(parsed.art.has_value()) << name << ": " << parsed.error;
-    return parsed.art.value_or(Art{});
+Picture loadPicture(const std::string& name) {
+    kvicons::ParseResult parsed =
+        kvicons::parsePicture(readText(sourcePath("resources/icons/" + name + ".txt")));
+    EXPECT_TRUE(parsed.picture.has_value()) << name << ": " << parsed.error;
+    return parsed.picture.value_or(Picture{});
 }
 
-// Little-endian fields, read independently of the encoder.
-std::uint32_t u16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b.at(at) | b.at(at + 1) << 8);
-}
-std::uint32_t u32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return u16(b, at) | u16(b, at + 2) << 16;
-}
-
-constexpr std::size_t kXorStart = 6 + 16 + 40 + 16 * 4;
-constexpr std::size_t kAndStart = kXorStart + 512;
-
-// Both bitmaps are stored bottom row first; the left pixel of a pair is the high nibble.
-int decodedIndex(const std::vector<std::uint8_t>& ico, int x, int y) {
-    const std::uint8_t byte = ico.at(kXorStart + static_cast<std::size_t>((31 - y) * 16 + x / 2));
-    return x % 2 == 0 ? byte >> 4 : byte & 0x0F;
-}
-bool decodedMaskBit(const std::vector<std::uint8_t>& ico, int x, int y) {
-    const std::uint8_t byte = ico.at(kAndStart + static_cast<std::size_t>((31 - y) * 4 + x / 8));
-    return ((byte >> (7 - x % 8)) & 1) != 0;
+std::vector<kvicons::NamedPicture> committedPictures() {
+    std::vector<kvicons::NamedPicture> pictures;
+    for (const kvicons::IconName& icon : kvicons::iconNames()) {
+        pictures.push_back({icon, loadPicture(icon.name)});
+    }
+    return pictures;
 }
 
+// Art text with every drawn size blank, and a way to place symbols in one size.
 std::string blankArt() {
     std::string text;
-    for (int y = 0; y < kSize; ++y) {
-        text += std::string(kSize, '.') + "\n";
+    for (int size : kvicons::kDrawnSizes) {
+        text += "size " + std::to_string(size) + "\n";
+        for (int y = 0; y < size; ++y) {
+            text += std::string(static_cast<std::size_t>(size), '.') + "\n";
+        }
     }
     return text;
 }
 
-// Places a symbol at (x, y) of art text made by blankArt().
-void put(std::string& text, int x, int y, char symbol) {
-    text[static_cast<std::size_t>(y * (kSize + 1) + x)] = symbol;
+void put(std::string& text, int size, int x, int y, char symbol) {
+    const std::size_t start = text.find("size " + std::to_string(size) + "\n");
+    const std::size_t firstRow = text.find('\n', start) + 1;
+    text[firstRow + static_cast<std::size_t>(y * (size + 1) + x)] = symbol;
+}
+
+Picture parseOrFail(const std::string& text) {
+    kvicons::ParseResult parsed = kvicons::parsePicture(text);
+    EXPECT_TRUE(parsed.picture.has_value()) << parsed.error;
+    return parsed.picture.value_or(Picture{});
+}
+
+std::array<std::uint8_t, 4> pixel(const Image& image, int x, int y) {
+    const auto at = static_cast<std::size_t>(y * image.size + x) * 4;
+    return {image.rgba[at], image.rgba[at + 1], image.rgba[at + 2], image.rgba[at + 3]};
+}
+
+// -1 for transparent, else the palette index.
+int colourAt(const Art& art, int x, int y) {
+    if (x < 0 || y < 0 || x >= art.size || y >= art.size || art.isTransparent(x, y)) {
+        return -1;
+    }
+    return art.at(x, y);
 }
 
 int count(const Art& art, int colour, int x0, int y0, int x1, int y1) {
     int n = 0;
     for (int y = y0; y <= y1; ++y) {
         for (int x = x0; x <= x1; ++x) {
-            if (!art.isTransparent(x, y) && art.at(x, y) == colour) {
-                ++n;
-            }
+            n += colourAt(art, x, y) == colour;
         }
     }
     return n;
 }
 
 int countAll(const Art& art, int colour) {
-    return count(art, colour, 0, 0, kSize - 1, kSize - 1);
+    return count(art, colour, 0, 0, art.size - 1, art.size - 1);
 }
 
 // ---- the committed files ----
 
-TEST(CommittedIcons, IcoFilesMatchTheirArt) {
-    for (const char* name : kvicons::kIconNames) {
-        SCOPED_TRACE(name);
-        const std::vector<std::uint8_t> committed = readBytes(iconPath(name, ".ico"));
-        ASSERT_EQ(committed.size(), kvicons::kIcoFileSize) << "missing or truncated .ico";
-        EXPECT_TRUE(committed == kvicons::encodeIco(loadArt(name)))
-            << "stale .ico: rerun make_icons after editing the .txt";
-    }
-}
+TEST(CommittedIcons, GeneratedFilesHoldTheArtAtEverySize) {
+    const kvicons::IconPlan plan = kvicons::planIcons(committedPictures());
+    const std::string dir = sourcePath(kvicons::kGeneratedDir) + "/";
+    const std::string stale = "stale: run make_icons after editing the pictures";
 
-// ---- the file layout ----
-
-TEST(IcoLayout, HeadersDescribeOne32x32SixteenColourImage) {
-    const std::vector<std::uint8_t> ico = kvicons::encodeIco(loadArt("app"));
-    ASSERT_EQ(ico.size(), 766u);
-    struct Field {
-        const char* what;
-        std::size_t at;
-        int width;
-        std::uint32_t expected;
-    };
-    const Field fields[] = {
-        {"reserved", 0, 2, 0},       {"type icon", 2, 2, 1},
-        {"image count", 4, 2, 1},    {"width", 6, 1, 32},
-        {"height", 7, 1, 32},        {"colour count", 8, 1, 16},
-        {"entry reserved", 9, 1, 0}, {"planes", 10, 2, 1},
-        {"bit count", 12, 2, 4},     {"bytes in resource", 14, 4, 744},
-        {"image offset", 18, 4, 22}, {"biSize", 22, 4, 40},
-        {"biWidth", 26, 4, 32},      {"biHeight counts XOR and AND", 30, 4, 64},
-        {"biPlanes", 34, 2, 1},      {"biBitCount", 36, 2, 4},
-        {"biCompression", 38, 4, 0}, {"biSizeImage", 42, 4, 512 + 128},
-    };
-    for (const Field& f : fields) {
-        const std::uint32_t got = f.width == 1   ? ico.at(f.at)
-                                  : f.width == 2 ? u16(ico, f.at)
-                                                 : u32(ico, f.at);
-        EXPECT_EQ(got, f.expected) << f.what;
+    std::map<std::uint16_t, std::uint32_t> pngBytes;
+    std::set<std::string> expectedFiles = {kvicons::kRcFragment};
+    for (const kvicons::IconImage& image : plan.images) {
+        SCOPED_TRACE(image.file);
+        expectedFiles.insert(image.file);
+        const std::vector<std::uint8_t> png = readBytes(dir + image.file);
+        pngBytes[image.id] = static_cast<std::uint32_t>(png.size());
+        // Pixels, not bytes: another zlib build may compress the same pixels differently.
+        const kvicons::PngDecodeResult decoded = kvicons::decodePng(png);
+        ASSERT_TRUE(decoded.image.has_value()) << decoded.error;
+        EXPECT_TRUE(*decoded.image == image.image) << stale;
+        // The zlib header's level field: 3 is what levels 7 to 9 write.
+        ASSERT_GT(png.size(), 43u);
+        EXPECT_EQ(png[42] >> 6, 3) << "not compressed at the highest level";
     }
-    EXPECT_EQ(u32(ico, 14) + u32(ico, 18), ico.size()) << "image must end the file";
-}
-
-TEST(IcoLayout, PaletteIsVgaInBgrOrder) {
-    const std::uint32_t vga[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
-                                   0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
-                                   0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-    const std::vector<std::uint8_t> ico = kvicons::encodeIco(Art{});
-    for (std::size_t i = 0; i < 16; ++i) {
-        SCOPED_TRACE(i);
-        const std::size_t at = 62 + i * 4;
-        EXPECT_EQ(ico.at(at), vga[i] & 0xFF);
-        EXPECT_EQ(ico.at(at + 1), (vga[i] >> 8) & 0xFF);
-        EXPECT_EQ(ico.at(at + 2), (vga[i] >> 16) & 0xFF);
-        EXPECT_EQ(ico.at(at + 3), 0);
-    }
-}
-
-TEST(IcoLayout, PixelsDecodeBackToTheirColourAndMask) {
-    // Asymmetric spots, so a flipped row order or swapped nibbles shows.
-    struct Spot {
-        int x, y;
-        char symbol;
-        int index; // -1: transparent
-    };
-    const Spot spots[] = {
-        {0, 0, 'R', Red},    {1, 0, 'B', 12},      {31, 0, 'W', White}, {0, 1, 'Y', Yellow},
-        {30, 31, 'G', Lime}, {31, 31, 'K', Black}, {7, 3, 'M', 1},      {8, 3, 'C', 14},
-        {16, 20, 'A', 8},    {5, 30, '.', -1},     {31, 30, 'F', 13},   {2, 0, '.', -1},
-    };
-    std::string text = blankArt();
-    for (const Spot& s : spots) {
-        put(text, s.x, s.y, s.symbol);
-    }
-    const kvicons::ParseResult parsed = kvicons::parseArt(text);
-    ASSERT_TRUE(parsed.art) << parsed.error;
-    const std::vector<std::uint8_t> ico = kvicons::encodeIco(*parsed.art);
-    for (const Spot& s : spots) {
-        SCOPED_TRACE(std::string(1, s.symbol) + " at " + std::to_string(s.x) + "," +
-                     std::to_string(s.y));
-        EXPECT_EQ(decodedIndex(ico, s.x, s.y), s.index < 0 ? 0 : s.index);
-        EXPECT_EQ(decodedMaskBit(ico, s.x, s.y), s.index < 0);
-    }
-    // Everything not placed stays transparent black.
-    EXPECT_EQ(decodedIndex(ico, 10, 10), 0);
-    EXPECT_TRUE(decodedMaskBit(ico, 10, 10));
-}
-
-TEST(IcoLayout, EveryPixelOfACommittedIconRoundTrips) {
-    const Art art = loadArt("running");
-    const std::vector<std::uint8_t> ico = kvicons::encodeIco(art);
-    for (int y = 0; y < kSize; ++y) {
-        for (int x = 0; x < kSize; ++x) {
-            ASSERT_EQ(decodedIndex(ico, x, y), art.at(x, y)) << x << "," << y;
-            ASSERT_EQ(decodedMaskBit(ico, x, y), art.isTransparent(x, y)) << x << "," << y;
+    for (const kvicons::IconGroup& group : plan.groups) {
+        SCOPED_TRACE(group.file);
+        expectedFiles.insert(group.file);
+        const auto entries = kvicons::parseGroupDirectory(readBytes(dir + group.file));
+        ASSERT_TRUE(entries.has_value()) << stale;
+        ASSERT_EQ(entries->size(), kvicons::kIconSizes.size()) << stale;
+        for (std::size_t i = 0; i < entries->size(); ++i) {
+            const std::uint16_t id = group.imageIds[i];
+            EXPECT_EQ((*entries)[i],
+                      (kvicons::GroupEntry{kvicons::kIconSizes[i], 32, pngBytes[id], id}))
+                << "size " << kvicons::kIconSizes[i] << ": " << stale;
         }
     }
+    EXPECT_EQ(readText(dir + kvicons::kRcFragment), kvicons::rcFragment(plan)) << stale;
+
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        found.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(found, expectedFiles) << stale;
 }
 
-TEST(IcoLayout, TransparentPixelIsBlackWhateverItsIndex) {
-    Art art;
-    art.index.fill(Yellow);
-    art.transparent[0] = true; // top-left
-    const std::vector<std::uint8_t> ico = kvicons::encodeIco(art);
-    EXPECT_EQ(decodedIndex(ico, 0, 0), 0);
-    EXPECT_TRUE(decodedMaskBit(ico, 0, 0));
-    EXPECT_EQ(decodedIndex(ico, 1, 0), Yellow);
-    EXPECT_FALSE(decodedMaskBit(ico, 1, 0));
+TEST(CommittedIcons, TheResourceScriptIncludesTheGeneratedFragment) {
+    const std::string rc = readText(sourcePath("resources/kelvarion.rc"));
+    EXPECT_NE(rc.find("#include \"icons/generated/icons.rc\""), std::string::npos);
+    EXPECT_EQ(rc.find(" ICON "), std::string::npos) << "the ICON statement stores images twice";
+}
+
+// ---- which images the executable holds ----
+
+TEST(IconPlan, AnImageIsStoredOnceWhateverListsIt) {
+    std::string bolt = blankArt();
+    for (int size : kvicons::kDrawnSizes) {
+        put(bolt, size, 1, 1, 'Y');
+    }
+    std::string marked = bolt;
+    put(marked, 64, 2, 2, 'R'); // differs at 64 px, and so in the 256 px scale of it too
+    const std::vector<kvicons::NamedPicture> pictures = {
+        {{"first", 7}, parseOrFail(bolt)},
+        {{"second", 8}, parseOrFail(bolt)},
+        {{"third", 9}, parseOrFail(marked)},
+    };
+    const kvicons::IconPlan plan = kvicons::planIcons(pictures);
+
+    ASSERT_EQ(plan.images.size(), 10u);
+    for (std::size_t i = 0; i < plan.images.size(); ++i) {
+        EXPECT_EQ(plan.images[i].id, i + 1);
+    }
+    ASSERT_EQ(plan.groups.size(), 3u);
+    const std::vector<std::uint16_t> first = {1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_EQ(plan.groups[0].imageIds, first);
+    EXPECT_EQ(plan.groups[1].imageIds, first);
+    EXPECT_EQ(plan.groups[2].imageIds, (std::vector<std::uint16_t>{1, 2, 3, 4, 5, 6, 9, 10}));
+    EXPECT_EQ(plan.groups[2].id, 9);
+    EXPECT_EQ(plan.images[7].file, "first-256.png");
+    EXPECT_EQ(plan.images[8].file, "third-64.png");
+    EXPECT_EQ(plan.groups[1].file, "second.group");
+
+    const std::string rc = kvicons::rcFragment(plan);
+    EXPECT_NE(rc.find("\n1 3 \"resources/icons/generated/first-16.png\"\n"), std::string::npos);
+    EXPECT_NE(rc.find("\n10 3 \"resources/icons/generated/third-256.png\"\n"), std::string::npos);
+    EXPECT_NE(rc.find("\n8 14 \"resources/icons/generated/second.group\"\n"), std::string::npos);
+}
+
+TEST(GroupDirectory, LaysOutEachEntryInFourteenBytes) {
+    const std::vector<kvicons::GroupEntry> entries = {{16, 32, 0x12345, 1}, {256, 32, 7000, 300}};
+    const std::vector<std::uint8_t> bytes = kvicons::encodeGroupDirectory(entries);
+    const std::vector<std::uint8_t> expected = {
+        0,  0,  1, 0, 2, 0,                                      // reserved, icons, two entries
+        16, 16, 0, 0, 1, 0, 32, 0, 0x45, 0x23, 0x01, 0, 1,    0, // 16 px, 0x12345 bytes, id 1
+        0,  0,  0, 0, 1, 0, 32, 0, 0x58, 0x1B, 0,    0, 0x2C, 1, // 256 px is written as 0
+    };
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(kvicons::parseGroupDirectory(bytes), entries);
+
+    std::vector<std::uint8_t> cursors = bytes;
+    cursors[2] = 2;
+    std::vector<std::uint8_t> short1 = bytes;
+    short1.pop_back();
+    std::vector<std::uint8_t> notSquare = bytes;
+    notSquare[7] = 20;
+    for (const auto& bad : {cursors, short1, notSquare}) {
+        EXPECT_FALSE(kvicons::parseGroupDirectory(bad).has_value());
+    }
+}
+
+// ---- PNG ----
+
+// Every kind of neighbour a filter looks at: gradients, edges, transparency.
+Image testImage(int size) {
+    Image image;
+    image.size = size;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const bool clear = (x * 7 + y * 3) % 11 == 0;
+            image.rgba.insert(image.rgba.end(),
+                              {static_cast<std::uint8_t>(clear ? 0 : x * 37 + y),
+                               static_cast<std::uint8_t>(clear ? 0 : 255 - y * 29),
+                               static_cast<std::uint8_t>(clear ? 0 : (x ^ y) * 13),
+                               static_cast<std::uint8_t>(clear ? 0 : 128 + x * 3)});
+        }
+    }
+    return image;
+}
+
+TEST(Png, EveryFilterDecodesBackToTheSamePixels) {
+    const Image image = testImage(19);
+    const std::vector<std::uint8_t> best = kvicons::encodePng(image);
+    for (auto filter :
+         {kvicons::PngFilter::None, kvicons::PngFilter::Sub, kvicons::PngFilter::Up,
+          kvicons::PngFilter::Average, kvicons::PngFilter::Paeth, kvicons::PngFilter::PerRow}) {
+        SCOPED_TRACE(static_cast<int>(filter));
+        const std::vector<std::uint8_t> png = kvicons::encodePng(image, filter);
+        const kvicons::PngDecodeResult decoded = kvicons::decodePng(png);
+        ASSERT_TRUE(decoded.image.has_value()) << decoded.error;
+        EXPECT_TRUE(*decoded.image == image);
+        EXPECT_LE(best.size(), png.size()) << "the smallest is kept";
+    }
+}
+
+// A chunk's CRC made right again after a test changed the chunk.
+void fixCrc(std::vector<std::uint8_t>& png, std::size_t chunk) {
+    const std::size_t length = static_cast<std::size_t>(png[chunk] << 24 | png[chunk + 1] << 16 |
+                                                        png[chunk + 2] << 8 | png[chunk + 3]);
+    const uLong crc = crc32(0L, &png[chunk + 4], static_cast<uInt>(length + 4));
+    for (int i = 0; i < 4; ++i) {
+        png[chunk + 8 + length + static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    }
+}
+
+TEST(Png, DecoderRefusesWhatItWasNotMadeFor) {
+    const std::vector<std::uint8_t> good =
+        kvicons::encodePng(testImage(4), kvicons::PngFilter::None);
+    constexpr std::size_t ihdr = 8, idat = 8 + 25;
+    auto changed = [&](std::size_t at, std::uint8_t value, std::size_t chunk) {
+        std::vector<std::uint8_t> png = good;
+        png[at] = value;
+        if (chunk != 0) {
+            fixCrc(png, chunk);
+        }
+        return png;
+    };
+    std::vector<std::uint8_t> extraChunk = good;
+    extraChunk.insert(extraChunk.begin() + idat, {0, 0, 0, 0, 't', 'E', 'X', 't', 0, 0, 0, 0});
+    fixCrc(extraChunk, idat);
+    std::vector<std::uint8_t> trailing = good;
+    trailing.push_back(0);
+    // A raw row with filter type 5: the stored block's first filter byte.
+    std::vector<std::uint8_t> badFilter = good;
+    {
+        std::vector<std::uint8_t> raw(4 * (1 + 16), 0);
+        raw[0] = 5;
+        std::vector<std::uint8_t> z(compressBound(static_cast<uLong>(raw.size())));
+        uLongf zLength = static_cast<uLongf>(z.size());
+        compress2(z.data(), &zLength, raw.data(), static_cast<uLong>(raw.size()), 9);
+        z.resize(zLength);
+        const std::size_t oldLength = good.size() - idat - 12 - 12;
+        badFilter.erase(badFilter.begin() + idat + 8,
+                        badFilter.begin() + static_cast<long>(idat + 8 + oldLength));
+        badFilter.insert(badFilter.begin() + idat + 8, z.begin(), z.end());
+        for (int i = 0; i < 4; ++i) {
+            badFilter[idat + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(z.size() >> (24 - 8 * i));
+        }
+        fixCrc(badFilter, idat);
+    }
+
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> png;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty", {}, "no signature"},
+        {"signature only", std::vector<std::uint8_t>(good.begin(), good.begin() + 8), "truncated"},
+        {"a bit flipped in the image data", changed(idat + 9, good[idat + 9] ^ 1, 0), "bad CRC"},
+        {"cut before IEND", std::vector<std::uint8_t>(good.begin(), good.end() - 12), "truncated"},
+        {"wider than high", changed(ihdr + 11, 5, ihdr), "not a square"},
+        {"RGB without alpha", changed(ihdr + 17, 2, ihdr), "not 8-bit RGBA"},
+        {"16 bits", changed(ihdr + 16, 16, ihdr), "not 8-bit RGBA"},
+        {"interlaced", changed(ihdr + 20, 1, ihdr), "not 8-bit RGBA"},
+        {"an ancillary chunk", extraChunk, "unexpected chunk tEXt"},
+        {"bytes after IEND", trailing, "bytes after IEND"},
+        {"unknown row filter", badFilter, "unknown filter 5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const kvicons::PngDecodeResult decoded = kvicons::decodePng(c.png);
+        EXPECT_FALSE(decoded.image.has_value());
+        EXPECT_NE(decoded.error.find(c.reason), std::string::npos)
+            << "error was: " << decoded.error;
+    }
+    EXPECT_TRUE(kvicons::decodePng(good).image.has_value());
+}
+
+// ---- pixels ----
+
+TEST(Images, PaletteColoursOpaqueAndTransparentAllZero) {
+    std::string text = blankArt();
+    put(text, 16, 0, 0, 'O');
+    put(text, 16, 15, 0, 'G');
+    put(text, 16, 0, 15, 'K');
+    const Image image = kvicons::toImage(parseOrFail(text).at(16));
+    ASSERT_EQ(image.size, 16);
+    using Px = std::array<std::uint8_t, 4>;
+    EXPECT_EQ(pixel(image, 0, 0), (Px{0x80, 0x80, 0x00, 0xFF}));
+    EXPECT_EQ(pixel(image, 15, 0), (Px{0x00, 0xFF, 0x00, 0xFF}));
+    EXPECT_EQ(pixel(image, 0, 15), (Px{0x00, 0x00, 0x00, 0xFF}));
+    EXPECT_EQ(pixel(image, 15, 15), (Px{0, 0, 0, 0}));
+}
+
+TEST(Images, SmoothScaleBlendsNeighboursWithoutDarkFringes) {
+    // Yellow left, transparent right; the lower row red and opaque.
+    Image image;
+    image.size = 2;
+    image.rgba = {0xFF, 0xFF, 0, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF};
+    const Image big = kvicons::scaleSmooth(image, 4);
+    ASSERT_EQ(big.size, 8);
+    using Px = std::array<std::uint8_t, 4>;
+    // Beyond the middle of the outer pixels, each colour is its own.
+    EXPECT_EQ(pixel(big, 0, 0), (Px{0xFF, 0xFF, 0, 0xFF}));
+    EXPECT_EQ(pixel(big, 1, 1), (Px{0xFF, 0xFF, 0, 0xFF}));
+    EXPECT_EQ(pixel(big, 7, 0), (Px{0, 0, 0, 0}));
+    EXPECT_EQ(pixel(big, 7, 7), (Px{0xFF, 0, 0, 0xFF}));
+    // Between yellow and clear the colour stays yellow as it fades: its alpha
+    // steps 7/8, 5/8, 3/8, 1/8 of the way.
+    const std::uint8_t fades[] = {0xDF, 0x9F, 0x60, 0x20};
+    for (int x = 2; x < 6; ++x) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(pixel(big, x, 0), (Px{0xFF, 0xFF, 0, fades[x - 2]}));
+    }
+    // Between yellow and red, opaque throughout: the green fades.
+    EXPECT_EQ(pixel(big, 0, 3), (Px{0xFF, 0x9F, 0, 0xFF}));
+    EXPECT_EQ(pixel(big, 0, 4), (Px{0xFF, 0x60, 0, 0xFF}));
+}
+
+TEST(Images, EverySizeOfTheIconWithTheLargestScaledFromSixtyFour) {
+    const Picture picture = loadPicture("running");
+    const std::vector<Image> images = kvicons::iconImages(picture);
+    ASSERT_EQ(images.size(), kvicons::kIconSizes.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(images[i].size, kvicons::kIconSizes[i]);
+        EXPECT_EQ(images[i].rgba.size(),
+                  static_cast<std::size_t>(images[i].size * images[i].size * 4));
+    }
+    EXPECT_TRUE(images[3] == kvicons::toImage(picture.at(32)));
+    EXPECT_TRUE(images.back() == kvicons::scaleSmooth(kvicons::toImage(picture.at(64)), 4));
 }
 
 // ---- reading the art ----
@@ -213,52 +393,56 @@ TEST(ArtText, EverySymbolMapsToItsPaletteIndex) {
     const char symbols[] = "KMDONPTSARGYBFCW";
     std::string text = blankArt();
     for (int i = 0; i < 16; ++i) {
-        put(text, i, 5, symbols[i]);
+        put(text, 20, i, 5, symbols[i]);
     }
-    const kvicons::ParseResult parsed = kvicons::parseArt(text);
-    ASSERT_TRUE(parsed.art) << parsed.error;
+    const Picture picture = parseOrFail(text);
+    ASSERT_EQ(picture.drawn.size(), kvicons::kDrawnSizes.size());
+    const Art& art = picture.at(20);
     for (int i = 0; i < 16; ++i) {
         SCOPED_TRACE(symbols[i]);
-        EXPECT_EQ(parsed.art->at(i, 5), i);
-        EXPECT_FALSE(parsed.art->isTransparent(i, 5));
+        EXPECT_EQ(art.at(i, 5), i);
+        EXPECT_FALSE(art.isTransparent(i, 5));
         EXPECT_EQ(kvicons::palette()[static_cast<std::size_t>(i)].symbol, symbols[i]);
     }
-    EXPECT_TRUE(parsed.art->isTransparent(16, 5));
-    EXPECT_EQ(parsed.art->at(16, 5), 0);
+    EXPECT_TRUE(art.isTransparent(16, 5));
+    EXPECT_EQ(art.at(16, 5), 0);
+    EXPECT_EQ(countAll(picture.at(16), Black) + countAll(picture.at(24), Black), 0);
 }
 
-TEST(ArtText, CommentsBlankLinesAndCrlfAreAccepted) {
+TEST(ArtText, CommentsBlankLinesCrlfAndAnyOrderOfSizesAreAccepted) {
     std::string plain = blankArt();
-    put(plain, 3, 4, 'Y');
-    std::string decorated = "# title\r\n\r\n";
-    for (char c : plain) {
-        decorated += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    put(plain, 24, 3, 4, 'Y');
+    // The same text with the 16 px picture moved to the end, comments and CRLF.
+    const std::size_t second = plain.find("size 20");
+    std::string reordered = "# title\r\n\r\n";
+    for (char c : plain.substr(second) + "# the smallest last\n" + plain.substr(0, second)) {
+        reordered += c == '\n' ? std::string("\r\n") : std::string(1, c);
     }
-    decorated += "# trailing note\n";
-    const kvicons::ParseResult a = kvicons::parseArt(plain);
-    const kvicons::ParseResult b = kvicons::parseArt(decorated);
-    ASSERT_TRUE(a.art) << a.error;
-    ASSERT_TRUE(b.art) << b.error;
-    EXPECT_EQ(a.art->index, b.art->index);
-    EXPECT_EQ(a.art->transparent, b.art->transparent);
-    EXPECT_EQ(b.art->at(3, 4), Yellow);
+    const Picture a = parseOrFail(plain);
+    const Picture b = parseOrFail(reordered);
+    for (int size : kvicons::kDrawnSizes) {
+        EXPECT_EQ(a.at(size).index, b.at(size).index) << size;
+        EXPECT_EQ(a.at(size).transparent, b.at(size).transparent) << size;
+    }
+    EXPECT_EQ(b.at(24).at(3, 4), Yellow);
 }
 
 TEST(ArtText, MalformedArtIsRejectedWithAReason) {
-    const std::string row(kSize, '.');
-    auto rows = [&](int n) {
-        std::string t;
-        for (int i = 0; i < n; ++i) {
-            t += row + "\n";
-        }
+    const std::string art = blankArt();
+    const std::size_t at20 = art.find("size 20");
+    const std::size_t at24 = art.find("size 24");
+    const std::string row16(16, '.');
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string t = art;
+        t.replace(t.find(from), from.size(), to);
         return t;
     };
-    std::string badSymbol = blankArt();
-    put(badSymbol, 6, 2, 'Z');
-    std::string lowercase = blankArt();
-    put(lowercase, 0, 0, 'y');
-    std::string tab = blankArt();
-    put(tab, 31, 31, '\t');
+    std::string badSymbol = art;
+    put(badSymbol, 32, 6, 2, 'Z');
+    std::string lowercase = art;
+    put(lowercase, 16, 0, 0, 'y');
+    std::string tab = art;
+    put(tab, 16, 15, 15, '\t');
 
     struct Case {
         const char* what;
@@ -266,53 +450,78 @@ TEST(ArtText, MalformedArtIsRejectedWithAReason) {
         const char* reason;
     };
     const Case cases[] = {
-        {"empty", "", "found 0 rows"},
-        {"only comments", "# nothing\n#\n", "found 0 rows"},
-        {"one row short", rows(31), "found 31 rows"},
-        {"one row too many", rows(33), "line 33: more than 32 rows"},
-        {"short row", rows(4) + row.substr(1) + "\n" + rows(27), "line 5: row has 31 characters"},
-        {"long row", rows(2) + row + ".\n" + rows(29), "line 3: row has 33 characters"},
-        {"trailing space", row + " \n" + rows(31), "line 1: row has 33 characters"},
-        {"indented comment", " # note\n" + rows(32), "line 1: row has 7 characters"},
-        {"unknown symbol", badSymbol, "line 3: column 7: unknown symbol 'Z'"},
-        {"lowercase symbol", lowercase, "line 1: column 1: unknown symbol 'y'"},
-        {"tab", tab, "line 32: column 32: unknown symbol a tab"},
+        {"empty", "", "size 16 is missing"},
+        {"one size left out", art.substr(0, at20) + art.substr(at24), "size 20 is missing"},
+        {"a size twice", art + art.substr(at20, at24 - at20), "line 252: size 20 drawn twice"},
+        {"a size not drawn", art + "size 256\n", "size 256 is not drawn"},
+        {"an odd size", replaced("size 20", "size 17"), "line 18: size 17 is not drawn"},
+        {"not a number", replaced("size 20", "size 2O"), "line 18: expected \"size N\""},
+        {"pixels first", row16 + "\n" + art, "line 1: pixels before the first"},
+        {"one row short", replaced(row16 + "\n", ""), "size 16 (line 1): found 15 rows"},
+        {"one row too many", replaced(row16 + "\n", row16 + "\n" + row16 + "\n"),
+         "line 18: more than 16 rows for size 16"},
+        {"short row", replaced(row16 + "\n", row16.substr(1) + "\n"),
+         "line 2: row has 15 characters, expected 16"},
+        {"trailing space", replaced(row16 + "\n", row16 + " \n"), "line 2: row has 17 characters"},
+        {"indented comment", " # note\n" + art, "line 1: pixels before the first"},
+        {"unknown symbol", badSymbol, "line 67: column 7: unknown symbol 'Z'"},
+        {"lowercase symbol", lowercase, "line 2: column 1: unknown symbol 'y'"},
+        {"tab", tab, "line 17: column 16: unknown symbol a tab"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const kvicons::ParseResult parsed = kvicons::parseArt(c.text);
-        EXPECT_FALSE(parsed.art.has_value());
+        const kvicons::ParseResult parsed = kvicons::parsePicture(c.text);
+        EXPECT_FALSE(parsed.picture.has_value());
         EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << "error was: " << parsed.error;
     }
 }
 
-// ---- the pictures ----
+// ---- the pictures, at every drawn size ----
+
+// The outline stays legible: no fill colour ever touches the ground or the image's edge.
+void expectOutlined(const Art& art) {
+    for (int y = 0; y < art.size; ++y) {
+        for (int x = 0; x < art.size; ++x) {
+            const int c = colourAt(art, x, y);
+            if (c == -1 || c == Black) {
+                continue;
+            }
+            for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+                EXPECT_NE(colourAt(art, x + dx, y + dy), -1)
+                    << "colour " << c << " at " << x << "," << y << " meets the ground";
+            }
+        }
+    }
+}
 
 TEST(Pictures, BoltIsYellowOutlinedInBlackAndShadedOlive) {
     for (const char* name : {"app", "waiting"}) {
-        SCOPED_TRACE(name);
-        const Art art = loadArt(name);
-        EXPECT_GT(countAll(art, Yellow), 150);
-        EXPECT_GT(countAll(art, Black), 60);
-        EXPECT_GT(countAll(art, Olive), 30);
-        for (int colour = 0; colour < 16; ++colour) {
-            if (colour != Yellow && colour != Black && colour != Olive) {
-                EXPECT_EQ(countAll(art, colour), 0) << "unexpected colour " << colour;
+        const Picture picture = loadPicture(name);
+        for (const Art& art : picture.drawn) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(art.size));
+            const int area = art.size * art.size;
+            EXPECT_GT(countAll(art, Yellow), area / 7);
+            EXPECT_GT(countAll(art, Black), area / 16);
+            EXPECT_GT(countAll(art, Olive), art.size / 2);
+            for (int colour = 0; colour < 16; ++colour) {
+                if (colour != Yellow && colour != Black && colour != Olive) {
+                    EXPECT_EQ(countAll(art, colour), 0) << "unexpected colour " << colour;
+                }
             }
-        }
-        // Olive shades the right-hand edge: along a row no yellow lies right of
-        // olive, and olive runs into the black outline.
-        for (int y = 0; y < kSize; ++y) {
-            bool seenOlive = false;
-            for (int x = 0; x < kSize; ++x) {
-                const int c = art.isTransparent(x, y) ? -1 : art.at(x, y);
-                EXPECT_FALSE(seenOlive && c == Yellow)
-                    << "yellow right of olive at " << x << "," << y;
-                if (c == Olive) {
-                    seenOlive = true;
-                    ASSERT_LT(x + 1, kSize);
-                    EXPECT_TRUE(art.at(x + 1, y) == Olive || art.at(x + 1, y) == Black)
-                        << x << "," << y;
+            expectOutlined(art);
+            // Olive shades the right-hand edge: along a row no yellow lies right of
+            // olive, and olive runs into the black outline.
+            for (int y = 0; y < art.size; ++y) {
+                bool seenOlive = false;
+                for (int x = 0; x < art.size; ++x) {
+                    const int c = colourAt(art, x, y);
+                    EXPECT_FALSE(seenOlive && c == Yellow)
+                        << "yellow right of olive at " << x << "," << y;
+                    if (c == Olive) {
+                        seenOlive = true;
+                        const int right = colourAt(art, x + 1, y);
+                        EXPECT_TRUE(right == Olive || right == Black) << x << "," << y;
+                    }
                 }
             }
         }
@@ -320,80 +529,100 @@ TEST(Pictures, BoltIsYellowOutlinedInBlackAndShadedOlive) {
 }
 
 TEST(Pictures, BoltRunsFromTopRightToBottomLeftAndFillsTheIcon) {
-    for (const char* name : kvicons::kIconNames) {
-        SCOPED_TRACE(name);
-        const Art art = loadArt(name);
-        const std::pair<int, int> corners[] = {{0, 0}, {31, 0}, {0, 31}, {31, 31}};
-        for (const auto& [x, y] : corners) {
-            EXPECT_TRUE(art.isTransparent(x, y)) << "corner " << x << "," << y;
-        }
-        int left = kSize, right = -1, top = kSize, bottom = -1;
-        double topX = 0, bottomX = 0;
-        int topN = 0, bottomN = 0;
-        for (int y = 0; y < kSize; ++y) {
-            for (int x = 0; x < kSize; ++x) {
-                if (art.isTransparent(x, y)) {
-                    continue;
-                }
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-                if (y < 8) {
-                    topX += x;
-                    ++topN;
-                } else if (y >= 24) {
-                    bottomX += x;
-                    ++bottomN;
+    for (const kvicons::IconName& icon : kvicons::iconNames()) {
+        for (const Art& art : loadPicture(icon.name).drawn) {
+            SCOPED_TRACE(std::string(icon.name) + " " + std::to_string(art.size));
+            const int n = art.size;
+            for (const auto& [x, y] : {std::pair{0, 0}, {n - 1, 0}, {0, n - 1}, {n - 1, n - 1}}) {
+                EXPECT_TRUE(art.isTransparent(x, y)) << "corner " << x << "," << y;
+            }
+            int left = n, right = -1, top = n, bottom = -1;
+            double topX = 0, bottomX = 0;
+            int topN = 0, bottomN = 0;
+            for (int y = 0; y < n; ++y) {
+                for (int x = 0; x < n; ++x) {
+                    if (art.isTransparent(x, y)) {
+                        continue;
+                    }
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                    if (y < n / 4) {
+                        topX += x;
+                        ++topN;
+                    } else if (y >= n * 3 / 4) {
+                        bottomX += x;
+                        ++bottomN;
+                    }
                 }
             }
+            EXPECT_GE(right - left + 1, n * 13 / 16);
+            EXPECT_GE(bottom - top + 1, n * 7 / 8);
+            ASSERT_GT(topN, 0);
+            ASSERT_GT(bottomN, 0);
+            EXPECT_GT(topX / topN, n * 0.55);
+            EXPECT_LT(bottomX / bottomN, n * 0.45);
         }
-        EXPECT_GE(right - left + 1, 26);
-        EXPECT_GE(bottom - top + 1, 28);
-        ASSERT_GT(topN, 0);
-        ASSERT_GT(bottomN, 0);
-        EXPECT_GT(topX / topN, 16.0 + 4.0);
-        EXPECT_LT(bottomX / bottomN, 16.0 - 4.0);
     }
 }
 
 TEST(Pictures, WaitingIsTheApplicationBolt) {
-    const Art app = loadArt("app");
-    const Art waiting = loadArt("waiting");
-    EXPECT_EQ(app.index, waiting.index);
-    EXPECT_EQ(app.transparent, waiting.transparent);
+    const Picture app = loadPicture("app");
+    const Picture waiting = loadPicture("waiting");
+    for (int size : kvicons::kDrawnSizes) {
+        EXPECT_EQ(app.at(size).index, waiting.at(size).index) << size;
+        EXPECT_EQ(app.at(size).transparent, waiting.at(size).transparent) << size;
+    }
 }
 
 TEST(Pictures, RunningHasARedExclamationOnALimeDiscOverTheBolt) {
-    const Art art = loadArt("running");
-    // The disc and its mark sit in the middle; the bolt shows around them.
-    EXPECT_GT(count(art, Lime, 8, 8, 23, 23), 80);
-    EXPECT_GT(count(art, Red, 8, 8, 23, 23), 15);
-    EXPECT_EQ(countAll(art, Lime), count(art, Lime, 8, 8, 23, 23));
-    EXPECT_EQ(countAll(art, Red), count(art, Red, 8, 8, 23, 23));
-    EXPECT_GT(countAll(art, Yellow) - count(art, Yellow, 8, 8, 23, 23), 60);
-    EXPECT_GT(countAll(art, Olive) - count(art, Olive, 8, 8, 23, 23), 15);
+    for (const Art& art : loadPicture("running").drawn) {
+        const int n = art.size;
+        SCOPED_TRACE(n);
+        // The disc and its mark sit in the middle; the bolt shows around them.
+        const int lo = n / 4, hi = n - 1 - n / 4;
+        EXPECT_GT(count(art, Lime, lo, lo, hi, hi), n * n / 16);
+        EXPECT_GT(count(art, Red, lo, lo, hi, hi), n / 2);
+        EXPECT_EQ(countAll(art, Lime), count(art, Lime, lo, lo, hi, hi));
+        EXPECT_EQ(countAll(art, Red), count(art, Red, lo, lo, hi, hi));
+        EXPECT_GT(countAll(art, Yellow) - count(art, Yellow, lo, lo, hi, hi), n / 2);
+        EXPECT_GT(countAll(art, Olive), n / 4);
+        expectOutlined(art);
+        // Legible at any size: the mark lies inside the disc, and the disc is ringed in
+        // black wherever it meets the bolt or the ground.
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                const int c = colourAt(art, x, y);
+                for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+                    const int next = colourAt(art, x + dx, y + dy);
+                    if (c == Red) {
+                        EXPECT_TRUE(next == Red || next == Lime || next == Green) << x << "," << y;
+                    } else if (c == Lime || c == Green) {
+                        EXPECT_TRUE(next == Lime || next == Green || next == Red || next == Black)
+                            << x << "," << y;
+                    }
+                }
+            }
+        }
 
-    // Down the middle column: lime, a long red stroke, a lime gap, a shorter red dot.
-    std::string runs;
-    for (int y = 8; y <= 23; ++y) {
-        const char c = art.at(15, y) == Red ? 'R' : art.at(15, y) == Lime ? 'G' : '-';
-        if (runs.empty() || runs.back() != c) {
-            runs += c;
+        // Down the middle column: lime, a long red stroke, a lime gap, a shorter red dot.
+        std::string runs;
+        int stroke = 0, dot = 0;
+        for (int y = lo; y <= hi; ++y) {
+            const int c = colourAt(art, n / 2, y);
+            const char mark = c == Red ? 'R' : c == Lime ? 'G' : '-';
+            if (runs.empty() || runs.back() != mark) {
+                runs += mark;
+            }
+            if (mark == 'R') {
+                ++(runs.find("RGR") == std::string::npos ? stroke : dot);
+            }
         }
+        EXPECT_NE(runs.find("GRGR"), std::string::npos) << runs;
+        EXPECT_GT(stroke, dot);
+        EXPECT_GE(dot, n / 16);
     }
-    EXPECT_NE(runs.find("GRGR"), std::string::npos) << runs;
-    int stroke = 0, dot = 0;
-    bool gap = false;
-    for (int y = 8; y <= 23; ++y) {
-        if (art.at(15, y) == Red) {
-            ++(gap ? dot : stroke);
-        } else if (stroke > 0) {
-            gap = true;
-        }
-    }
-    EXPECT_GE(stroke, 2 * dot);
-    EXPECT_GE(dot, 2);
 }
 
 } // namespace

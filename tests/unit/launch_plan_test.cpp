@@ -29,7 +29,11 @@ public:
         return found == path_.end() ? L"" : found->second;
     }
     std::wstring SystemDirectory() override { return L"C:\\windows\\system32"; }
+    std::wstring WindowsDirectory() override { return windowsDirectory; }
+    bool RunsUnderWow64() override { return wow64; }
 
+    std::wstring windowsDirectory = L"C:\\Windows";
+    bool wow64 = false;
     size_t lookups = 0;
     size_t lookedUpChars = 0;
     size_t searches = 0;
@@ -152,6 +156,35 @@ TEST(PlanLaunch, PathsWithoutExeRunAsTheSystemWouldButNeverADecoy) {
     }
 }
 
+// cmd.exe takes at most 8 191 characters, counted over the whole line it gets.
+TEST(PlanLaunch, BatchLinesLongerThanCmdTakesAreRefused) {
+    FakeLookup lookup({L"C:\\kv\\job.bat", L"C:\\kv\\tick.exe"});
+    const size_t around = PlanLaunch(L"C:\\kv\\job.bat", lookup).commandLine.size();
+    auto arguments = [&](size_t lineLength) {
+        return L" " + std::wstring(lineLength - around - 1, L'a');
+    };
+    struct Case {
+        std::wstring text;
+        uint32_t error;
+    };
+    const Case cases[] = {
+        {L"C:\\kv\\job.bat" + arguments(kMaxBatchCommandLine), 0},
+        {L"C:\\kv\\job.bat" + arguments(kMaxBatchCommandLine + 1), kErrorFilenameExcedRange},
+        {L"\"C:\\kv\\job.bat\"" + arguments(kMaxBatchCommandLine + 1), kErrorFilenameExcedRange},
+        // %PATH% would grow inside cmd.exe; what counts is the line as written.
+        {L"C:\\kv\\job.bat %PATH%" + arguments(kMaxBatchCommandLine - 7), 0},
+        // Programs that are not batch files keep the command line's own limit.
+        {L"C:\\kv\\tick.exe" + arguments(20000), 0},
+    };
+    for (const Case& c : cases) {
+        LaunchPlan plan = PlanLaunch(c.text, lookup);
+        EXPECT_EQ(plan.error, c.error) << c.text.size();
+        if (c.error == 0 && c.text.find(L"job.bat") != std::wstring::npos) {
+            EXPECT_EQ(plan.commandLine.size(), kMaxBatchCommandLine);
+        }
+    }
+}
+
 TEST(PlanLaunch, LongTextsCostFewLookupsAndPastTheCommandLineLimitAreRefused) {
     FakeLookup lookup({L"C:\\kv\\tick.exe", L"C:\\kv\\job.bat"});
     std::wstring arguments;
@@ -190,4 +223,67 @@ TEST(PlanLaunch, LongTextsCostFewLookupsAndPastTheCommandLineLimitAreRefused) {
     EXPECT_EQ(PlanLaunch(words, lookup).error, kErrorFilenameExcedRange);
     EXPECT_EQ(lookup.lookups, 0u);
     EXPECT_EQ(lookup.searches, 0u);
+}
+
+TEST(PlanLaunch, System32PathsOnlyThe64BitFolderHoldsStartThroughSysnativeUnderWow64) {
+    // What a 32-bit process sees: System32 is the 32-bit folder (a ping.exe of its
+    // own); Sysnative is the 64-bit one, with programs only it holds.
+    FakeLookup lookup({L"C:\\Windows\\System32\\ping.exe", L"C:\\Windows\\Sysnative\\ping.exe",
+                       L"C:\\Windows\\Sysnative\\OpenSSH\\ssh.exe",
+                       L"C:\\Windows\\Sysnative\\wsl.exe", L"C:\\Windows\\Sysnative\\kv\\job.bat"});
+    lookup.wow64 = true;
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* application; // empty with an empty command line: refused
+        const wchar_t* commandLine;
+    };
+    const Case cases[] = {
+        {L"C:\\Windows\\System32\\OpenSSH\\ssh.exe -V", L"C:\\Windows\\Sysnative\\OpenSSH\\ssh.exe",
+         L"\"C:\\Windows\\System32\\OpenSSH\\ssh.exe\" -V"},
+        {L"c:\\WINDOWS\\system32\\wsl -l", L"C:\\Windows\\Sysnative\\wsl.exe",
+         L"\"c:\\WINDOWS\\system32\\wsl.exe\" -l"},
+        {L"C:/Windows/System32/wsl.exe", L"C:\\Windows\\Sysnative\\wsl.exe",
+         L"\"C:/Windows/System32/wsl.exe\""},
+        // Quoted: the text is started as written, from where it was found.
+        {L"\"C:\\Windows\\System32\\wsl.exe\" -l", L"C:\\Windows\\Sysnative\\wsl.exe",
+         L"\"C:\\Windows\\System32\\wsl.exe\" -l"},
+        {L"\"C:\\Windows\\System32\\wsl\"", L"C:\\Windows\\Sysnative\\wsl.exe",
+         L"\"C:\\Windows\\System32\\wsl\""},
+        // Found where the system looks first: the 32-bit copy runs.
+        {L"C:\\Windows\\System32\\ping -n 1 host", L"C:\\Windows\\System32\\ping.exe",
+         L"\"C:\\Windows\\System32\\ping.exe\" -n 1 host"},
+        // Our cmd.exe runs under WOW64 too: it is handed the path that reaches the file.
+        {L"C:\\Windows\\System32\\kv\\job.bat x", kCmd,
+         L"\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"C:\\Windows\\Sysnative\\kv\\job.bat\" x\""},
+        // Only paths under the Windows folder's System32, and never bare names.
+        {L"D:\\Windows\\System32\\wsl.exe", L"", L""},
+        {L"C:\\Windows\\SysWOW64\\wsl.exe", L"", L""},
+        {L"C:\\Windows\\System32wsl.exe", L"", L""},
+        {L"wsl -l", L"", L""},
+        {L"C:\\Windows\\System32\\nothere.exe", L"", L""},
+    };
+    for (const Case& c : cases) {
+        LaunchPlan plan = PlanLaunch(c.text, lookup);
+        EXPECT_EQ(plan.applicationName, c.application) << c.text;
+        EXPECT_EQ(plan.commandLine, c.commandLine) << c.text;
+    }
+    // The file check of the system-information tool: the path as given, no ".exe" added.
+    EXPECT_EQ(LocateFile(L"C:\\WINDOWS\\System32\\wsl.exe", lookup),
+              L"C:\\Windows\\Sysnative\\wsl.exe");
+    EXPECT_EQ(LocateFile(L"C:\\Windows\\System32\\wsl", lookup), L"");
+    lookup.windowsDirectory = L"C:\\Windows\\";
+    EXPECT_EQ(LocateFile(L"C:\\Windows\\System32\\wsl.exe", lookup),
+              L"C:\\Windows\\Sysnative\\wsl.exe");
+}
+
+TEST(PlanLaunch, NoSysnativeOutsideWow64) {
+    // A 64-bit process, or 32-bit Windows: System32 is what it says, and there is no
+    // Sysnative to ask.
+    FakeLookup lookup({L"C:\\Windows\\Sysnative\\wsl.exe"});
+    lookup.wow64 = false;
+    LaunchPlan plan = PlanLaunch(L"C:\\Windows\\System32\\wsl.exe -l", lookup);
+    EXPECT_EQ(plan.error, kErrorFileNotFound);
+    plan = PlanLaunch(L"\"C:\\Windows\\System32\\wsl.exe\" -l", lookup);
+    EXPECT_TRUE(plan.applicationName.empty());
+    EXPECT_EQ(LocateFile(L"C:\\Windows\\System32\\wsl.exe", lookup), L"");
 }

@@ -20,27 +20,49 @@ uint32_t U32At(const TrayIconData& record, size_t offset) {
 std::string TipBytes(const TrayIconData& record) { return std::string(record.szTip, 64); }
 
 // A stand-in shell: keeps each call and what the record held at the time.
+// A modify, a balloon among them, only reaches an icon the shell has.
 class FakeShell : public ITrayShell {
 public:
     bool NotifyIcon(TrayOp op, const TrayIconData& record) override {
         calls.push_back({op, record});
-        if (op == TrayOp::Add && refuseAdds > 0) {
+        if (op == TrayOp::Delete)
+            hasIcon = false;
+        if (op == TrayOp::Modify)
+            return hasIcon;
+        if (op != TrayOp::Add)
+            return true;
+        if (lateAdds > 0) { // refused after the wait, and the icon appears all the same
+            --lateAdds;
+            hasIcon = true;
+            return false;
+        }
+        if (refuseAdds > 0) {
             --refuseAdds;
             return false;
         }
-        return !refuseAll && !(op == TrayOp::Add && refuseAdd);
+        if (refuseAdd || hasIcon) // refused, or "already there"
+            return false;
+        hasIcon = true;
+        return true;
     }
     uint32_t ShowStateIcon(TrayState state) override {
         ++iconSwitches;
         return state == TrayState::Running ? 0x2002 : 0x1001;
     }
+    void ShowBalloon(const TrayIconData&, const std::wstring& title,
+                     const std::wstring&) override {
+        if (hasIcon)
+            balloons.push_back(title);
+    }
+    bool hasIcon = false;
+    int lateAdds = 0;
+    std::vector<std::wstring> balloons; // those the user saw
     struct Call {
         TrayOp op;
         TrayIconData record;
     };
     std::vector<Call> calls;
     bool refuseAdd = false;
-    bool refuseAll = false; // no taskbar at all
     int refuseAdds = 0; // the first adds refused, as by a taskbar still starting
     size_t Adds() const {
         size_t n = 0;
@@ -160,6 +182,7 @@ TEST(Tray, ReAddKeepsTheCurrentStateAndToleratesARefusedAdd) {
     tray.AddTrayIcon(0x10, 0x1001);
     tray.SetTrayState(TrayState::Running);
     shell.calls.clear();
+    shell.hasIcon = false; // a new taskbar starts empty
     tray.AddAgain();
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].op, TrayOp::Add);
@@ -205,7 +228,7 @@ TEST(Tray, WithNoTaskbarTheAddIsTriedSixtyTimesMoreThenNever) {
     // once and says whether to keep the timer.
     TrayIconData record{};
     FakeShell shell;
-    shell.refuseAll = true;
+    shell.refuseAdd = true; // and a modify finds no icon
     Tray tray(record, shell);
     EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
     int firings = 0;
@@ -238,6 +261,100 @@ TEST(Tray, NoRetryAfterTheIconWasAddedAgainOrRemoved) {
     leaving.RemoveTrayIcon();
     EXPECT_FALSE(leaving.RetryAdd());
     EXPECT_EQ(shell.calls.back().op, TrayOp::Delete);
+}
+
+// At log-on the shell may not take the icon yet: a notice sent meanwhile (the
+// settings could not be read) waits for the add that succeeds, by a retry or by
+// the re-add after "TaskbarCreated", and is shown once.
+TEST(Tray, ANoticeBeforeTheIconIsTakenWaitsForTheAdd) {
+    for (bool byTaskbarCreated : {false, true}) {
+        SCOPED_TRACE(byTaskbarCreated);
+        TrayIconData record{};
+        FakeShell shell;
+        shell.refuseAdds = 2;
+        Tray tray(record, shell);
+        EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+        tray.ShowNotice(L"older", L"replaced before it could show");
+        tray.ShowNotice(L"could not read", L"C:\\kv\\config.kv");
+        EXPECT_TRUE(tray.RetryAdd()); // refused again
+        EXPECT_TRUE(shell.balloons.empty());
+        if (byTaskbarCreated)
+            EXPECT_TRUE(tray.AddAgain());
+        else
+            EXPECT_FALSE(tray.RetryAdd()); // taken: no more tries
+        EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"could not read"});
+        tray.RetryAdd();
+        tray.AddAgain();
+        tray.ShowNotice(L"later", L"shown at once");
+        EXPECT_EQ(shell.balloons, (std::vector<std::wstring>{L"could not read", L"later"}));
+    }
+    // Leaving drops what is held: no balloon comes after the end.
+    TrayIconData record{};
+    FakeShell shell;
+    shell.refuseAdds = 1;
+    Tray tray(record, shell);
+    tray.AddTrayIcon(0x10, 0x1001);
+    tray.ShowNotice(L"held", L"");
+    tray.RemoveTrayIcon();
+    tray.AddAgain();
+    EXPECT_TRUE(shell.balloons.empty());
+}
+
+// An add that failed after its wait for a busy shell, the icon appearing anyway:
+// the retry's add is refused as "already there", and a modify takes over.
+TEST(Tray, ARetryAfterALateAddUpdatesTheIconThatAppeared) {
+    TrayIconData record{};
+    FakeShell shell;
+    shell.lateAdds = 1;
+    Tray tray(record, shell);
+    EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+    tray.ShowNotice(L"could not read", L"");
+    tray.SetTrayState(TrayState::Running); // a launch meanwhile
+    EXPECT_FALSE(tray.RetryAdd());           // taken: no more tries are due
+    ASSERT_GE(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls.back().op, TrayOp::Modify);
+    EXPECT_EQ(std::strcmp(shell.calls.back().record.szTip, "Kelvarion: Running"), 0);
+    EXPECT_EQ(shell.Adds(), 2u);
+    EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"could not read"});
+    EXPECT_FALSE(tray.RetryAdd());
+    EXPECT_EQ(shell.Adds(), 2u);
+}
+
+// A program started quietly must not be left with no way in: when the last
+// retry is refused, the window has to show, and the notice held for the icon
+// goes (the window says enough). Taken at the last try, or ended meanwhile,
+// there is nothing to make up for.
+TEST(Tray, GivesUpOnlyWhenTheLastRetryIsRefused) {
+    struct Case {
+        int refused;
+        bool removedMeanwhile;
+        bool gaveUp;
+    };
+    const Case cases[] = {
+        {kTrayAddRetries + 1, false, true},
+        {kTrayAddRetries, false, false},
+        {0, false, false},
+        {kTrayAddRetries + 1, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refused);
+        TrayIconData record{};
+        FakeShell shell;
+        shell.refuseAdds = c.refused;
+        Tray tray(record, shell);
+        tray.AddTrayIcon(0x10, 0x1001);
+        tray.ShowNotice(L"could not read", L"");
+        if (c.removedMeanwhile)
+            tray.RemoveTrayIcon();
+        for (int tries = 0; tray.RetryAdd(); ++tries)
+            ASSERT_FALSE(tray.GaveUp()) << "while tries are still due: " << tries;
+        EXPECT_EQ(tray.GaveUp(), c.gaveUp);
+        if (c.gaveUp) {
+            tray.AddAgain(); // a taskbar that comes after all
+            EXPECT_FALSE(tray.GaveUp());
+            EXPECT_TRUE(shell.balloons.empty());
+        }
+    }
 }
 
 TEST(TrayEvents, OnlyReleasesAndDoubleClickAct) {

@@ -1,6 +1,7 @@
 // kvrb: what the fault, bad-input and soak cases need beyond kvdriver: many window round
 // trips in one process (a Wine start costs ~0.1 s), texts longer than a command line, texts
-// as the bytes the program itself would save, and one copy of the program out of two.
+// as the bytes the program itself would save, one copy of the program out of two, a start
+// with a chosen show state, and a notification area that refuses icons.
 // Exit code 0 on success, 1 when a check or wait fails, 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>
@@ -39,7 +40,14 @@ const char kUsageText[] =
     "  wait-ready PID              wait until that copy takes posted messages in its loop\n"
     "  get-text-pid PID ID         print the text of control ID of the main window of PID\n"
     "  set-text-pid PID ID TEXT    set control ID of the main window of process PID\n"
-    "  click-pid PID ID            post BM_CLICK to button ID of that window\n";
+    "  click-pid PID ID            post BM_CLICK to button ID of that window\n"
+    "  start-shown SHOW PROGRAM [ARGS...]\n"
+    "                              start PROGRAM in this folder with the show state SHOW in\n"
+    "                              its STARTUPINFO, as a shortcut does; wait for it to end and\n"
+    "                              exit with its exit code\n"
+    "  refuse-tray RELEASE         stand in for the notification area, refusing every icon,\n"
+    "                              until a file named RELEASE appears; prints \"refusing\"\n"
+    "                              once in place and \"released\" at the end\n";
 
 std::string toUtf8(const std::wstring& text) {
     if (text.empty())
@@ -410,16 +418,79 @@ int cmdClickPid(const Args& a) {
     return PostMessageW(button, BM_CLICK, 0, 0) ? kOk : fail(L"PostMessage BM_CLICK failed");
 }
 
+// A program's command line: each argument quoted (none here holds a quote).
+int cmdStartShown(const Args& a) {
+    long show = 0;
+    if (a.size() < 2 || !parseNumber(a[0], &show))
+        return usage("start-shown SHOW PROGRAM [ARGS...]");
+    std::wstring commandLine;
+    for (size_t i = 1; i < a.size(); ++i)
+        commandLine += (i > 1 ? L" \"" : L"\"") + a[i] + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(a[1].c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return fail(L"CreateProcess failed, error " + std::to_wstring(GetLastError()));
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = kFailed;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}
+
+// Wine's Shell_NotifyIcon sends its request as WM_COPYDATA to the first top-level
+// window of class "Shell_TrayWnd" and passes the answer on: a hidden, topmost one of ours
+// comes before the taskbar's, and answers no.
+LRESULT CALLBACK refusingTrayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA)
+        return FALSE;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+int cmdRefuseTray(const Args& a) {
+    if (a.size() != 1)
+        return usage("refuse-tray RELEASE");
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = refusingTrayProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Shell_TrayWnd";
+    if (!RegisterClassW(&windowClass))
+        return fail(L"RegisterClass failed, error " + std::to_wstring(GetLastError()));
+    HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName,
+                                nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    if (!tray)
+        return fail(L"CreateWindowEx failed, error " + std::to_wstring(GetLastError()));
+    SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (FindWindowW(windowClass.lpszClassName, nullptr) != tray)
+        return fail(L"the taskbar's notification area is still found first");
+    write(STD_OUTPUT_HANDLE, "refusing\n");
+    while (GetFileAttributesW(a[0].c_str()) == INVALID_FILE_ATTRIBUTES) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    DestroyWindow(tray);
+    write(STD_OUTPUT_HANDLE, "released\n");
+    return kOk;
+}
+
 struct Command {
     const wchar_t* name;
     int (*run)(const Args&);
 };
 
 const Command kCommands[] = {
-    {L"ui-cycles", cmdUiCycles},         {L"set-text-ansi", cmdSetTextAnsi},
+    {L"ui-cycles", cmdUiCycles},        {L"set-text-ansi", cmdSetTextAnsi},
     {L"get-text-ansi", cmdGetTextAnsi}, {L"mains", cmdMains},
     {L"wait-ready", cmdWaitReady},      {L"get-text-pid", cmdGetTextPid},
     {L"set-text-pid", cmdSetTextPid},   {L"click-pid", cmdClickPid},
+    {L"start-shown", cmdStartShown},    {L"refuse-tray", cmdRefuseTray},
 };
 
 } // namespace

@@ -64,8 +64,9 @@ CROSS=$KV_MINGW
 SETTLE_S=2
 # Before an idle-CPU window, so that it holds no start-up work.
 CPU_SETTLE_S=5
-# The 32-bit .exe's bound, also guarded by the exe_size_32bit test; the table shows kB too.
-SIZE_GOAL=65536
+# The 32-bit .exe's bound: the exe_size_32bit test's, read from where that test is made.
+SIZE_GOAL=$(sed -n 's/.*-DKV_LIMIT=\([0-9]*\).*/\1/p' "$REPO/CMakeLists.txt" | head -n1)
+[[ $SIZE_GOAL =~ ^[0-9]+$ ]] || { echo "run.sh: no KV_LIMIT for exe_size_32bit in CMakeLists.txt" >&2; exit 2; }
 # Start-up time, CPU time to start and memory, against the same-window floor.
 GOAL_RATIO=1.05
 # DLLs every Windows since XP ships in its system folder.
@@ -592,7 +593,7 @@ readme_table() {
     cpu_row shown "as started (window shown, in the foreground)"
     cpu_row hidden "window hidden, icon in the tray"
     echo "| Size of the measured $KV_BENCH_BITS-bit .exe (bytes) | $KV_SIZE ($(KB "$KV_SIZE") KiB, $(kB "$KV_SIZE") kB) | $WINDOW_SIZE ($(KB "$WINDOW_SIZE") KiB) | $(ratio "$KV_SIZE" "$WINDOW_SIZE") | $BARE_SIZE ($(KB "$BARE_SIZE") KiB) | $(ratio "$KV_SIZE" "$BARE_SIZE") | | |"
-    echo "| Size of the 32-bit .exe (mingw-i686, the product) (bytes) | $SIZE_32 ($(KB "$SIZE_32") KiB) | | | | | at most 64 KiB ($SIZE_GOAL bytes) | $SIZE_MET |"
+    echo "| Size of the 32-bit .exe (mingw-i686, the product) (bytes) | $SIZE_32 ($(KB "$SIZE_32") KiB) | | | | | at most $((SIZE_GOAL / 1024)) KiB ($SIZE_GOAL bytes), as exe_size_32bit | $SIZE_MET |"
     echo "| Size of the 64-bit .exe (mingw-x86_64) (bytes) | $SIZE_64 ($(KB "$SIZE_64") KiB) | | | | | | |"
     echo "| Imported DLLs | ${DLLS[*]} | $(imports "$TOOLS/window_floor.exe" | paste -sd' ') | | $(imports "$TOOLS/floor.exe" | paste -sd' ') | | only Windows' own | $DLL_MET |"
     echo

@@ -18,9 +18,6 @@ namespace kvicons {
 constexpr const char* kGeneratedDir = "resources/icons/generated";
 constexpr const char* kRcFragment = "icons.rc";
 
-constexpr std::uint16_t kRtIcon = 3;
-constexpr std::uint16_t kRtGroupIcon = 14;
-
 // One entry of a group directory (GRPICONDIRENTRY), 14 bytes.
 struct GroupEntry {
     int size;               // 256 is stored as 0

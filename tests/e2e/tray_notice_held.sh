@@ -10,14 +10,6 @@ kv_setup
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 rb_lock_config
 
-# Prints the balloons shown, one a line: the first line of each one's text. The icon's
-# hover tip ("Kelvarion: ...") does not count.
-balloons() {
-    drv windows
-    awk '$3 == "tooltips_class32" { text = substr($0, index($0, "\"") + 1)
-        if (text !~ /^Kelvarion: /) print text }' <<<"$DRV_OUT"
-}
-
 release=$KV_WORK/tray.release
 (cd "$KV_WORK" && exec "$KV_WINE" "$RB_BIN/kvrb.exe" refuse-tray "$KV_WORK_WIN\\tray.release") \
     >"$KV_DIR/refuse-tray.log" 2>&1 &
@@ -35,7 +27,8 @@ xdotool mousemove 900 150
 deadline=$((SECONDS + 7))
 while [ $SECONDS -lt $deadline ]; do
     [ "$(kv_tray_icon_pixels)" -lt 20 ] || fail "a tray icon while the notification area refuses it"
-    assert_eq "" "$(balloons)" "balloons while the icon is refused"
+    rb_balloons
+    assert_eq "" "$RB_BALLOONS" "balloons while the icon is refused"
     sleep 0.5
 done
 
@@ -43,12 +36,12 @@ touch "$release"
 kv_wait_exit "$refuser" 10 || fail "the stand-in notification area did not go"
 kv_wait_tray_icon 15 || fail "no tray icon 15 s after the notification area takes icons"
 deadline=$((SECONDS + 10))
-until [ -n "$(balloons)" ]; do
+until rb_balloons && [ -n "$RB_BALLOONS" ]; do
     [ $SECONDS -lt $deadline ] || fail "no balloon within 10 s of the icon's add"
     sleep 0.2
 done
-shown=$(balloons)
-kv_log "balloon: $shown"
-assert_eq "$KV_WORK_WIN\\config.kv" "$(head -n1 <<<"$shown" | tr -d '\r')" "first line of the balloon"
+kv_log "balloon: $RB_BALLOON_TEXT"
+assert_eq "$KV_WORK_WIN\\config.kv" "$(head -n1 <<<"$RB_BALLOON_TEXT" | tr -d '\r')" \
+    "first line of the balloon"
 kv_alive "$KV_APP_PID" || fail "kelvarion ended"
 kv_log "ok"

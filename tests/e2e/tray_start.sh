@@ -16,10 +16,12 @@ crlf_file "$KV_WORK/config.kv" "$program" 7
 case $KV_VARIANT in
 switch) ui_start_app /tray ;;
 minimized)
-    (cd "$KV_WORK" && exec "$KV_WINE" "$RB_BIN/kvrb.exe" start-shown 7 "Z:${KV_EXE//\//\\}") \
+    # kvrb waits for the program and ends with its exit code, so it stands for it.
+    (cd "$KV_WORK" && WINEDEBUG=${KV_WINEDEBUG:--all,err+all} \
+        exec "$KV_WINE" "$RB_BIN/kvrb.exe" start-shown 7 "Z:${KV_EXE//\//\\}") \
         >"$KV_DIR/app.log" 2>&1 &
     KV_APP_PID=$!
-    drv wait-window 20000
+    kv_wait_window "$KV_APP_PID" "$KV_DIR/app.log"
     KV_APP_WINPID=${DRV_OUT#* }
     KV_MAIN_HWND=${DRV_OUT%% *}
     ;;

@@ -8,16 +8,50 @@ bool IsBlankText(const std::wstring& text) {
     return text.find_first_not_of(L" \t") == std::wstring::npos;
 }
 
+// Whole minutes from the last counted moment to now. A tick up to
+// kEarlyTickMs early still completes its minute; the part of a minute left
+// over is kept for the next tick, so ticks that come bunched (one late, the
+// next early) count no more minutes than have passed.
+uint64_t MinutesPassed(ScheduleClock& clock, uint64_t now) {
+    if (now < clock.countedTo)
+        return 0;
+    uint64_t passed = (now - clock.countedTo + kEarlyTickMs) / kMinuteMs;
+    clock.countedTo += passed * kMinuteMs;
+    if (clock.countedTo > now)
+        clock.countedTo = now;
+    return passed;
+}
+
 } // namespace
 
-TickOutcome OnTick(int16_t& tickCounter, std::wstring_view minutesText,
-                   const std::wstring& programText, wchar_t decimalSeparator, ILaunchHost& host) {
+void StartSchedule(int16_t& tickCounter, ScheduleClock& clock, uint64_t now) {
+    tickCounter = 1;
+    clock = ScheduleClock{};
+    clock.countedTo = now;
+    clock.lastTick = now;
+}
+
+TickOutcome OnTick(int16_t& tickCounter, ScheduleClock& clock, uint64_t now,
+                   std::wstring_view minutesText, const std::wstring& programText,
+                   wchar_t decimalSeparator, ILaunchHost& host) {
+    if (now > clock.lastTick && now - clock.lastTick > kSleepGapMs)
+        clock.retryUntil = now + kWakeRetryMs;
+    clock.lastTick = now;
+    bool retry = clock.retryDue;
+    clock.retryDue = false;
+
     std::optional<int> minutes = WholeMinutes(minutesText, decimalSeparator);
-    if (!minutes)
+    if (!minutes) {
+        // Time that passes while the value is unusable is not counted.
+        clock.countedTo = now;
         return {TickResult::Skipped, 0};
-    if (tickCounter < *minutes) {
-        // minutes <= 32767, so the counter cannot overflow.
-        ++tickCounter;
+    }
+    // Minutes since the last start; wide enough for weeks asleep.
+    uint64_t before = tickCounter > 1 ? static_cast<uint64_t>(tickCounter - 1) : 0;
+    uint64_t counted = before + MinutesPassed(clock, now);
+    if (counted < static_cast<uint64_t>(*minutes) && !retry) {
+        // Below minutes <= 32767, so the counter cannot overflow.
+        tickCounter = static_cast<int16_t>(counted + 1);
         return {TickResult::Counted, 0};
     }
 
@@ -28,7 +62,9 @@ TickOutcome OnTick(int16_t& tickCounter, std::wstring_view minutesText,
     host.SetTrayState(TrayState::Running);
     uint32_t error = host.StartHidden(programText);
     host.SetTrayState(TrayState::Waiting);
-    if (error != 0)
-        return {TickResult::Failed, error};
-    return {TickResult::Launched, 0};
+    if (error == 0)
+        return {TickResult::Launched, 0};
+    // Once only: a retry that fails waits for the next interval.
+    clock.retryDue = !retry && now <= clock.retryUntil;
+    return {TickResult::Failed, error, clock.retryDue};
 }

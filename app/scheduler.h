@@ -19,7 +19,7 @@ public:
 
 enum class TickResult {
     Skipped,   // the minutes text is not a usable whole number: nothing changed
-    Counted,   // not due yet: the counter went up by one
+    Counted,   // not due yet: the minutes that passed were counted
     NoProgram, // due, but the program text is empty: the counter restarts
     Launched,  // due, and the program was started
     Failed,    // due, and the start failed: the counter restarts all the same
@@ -27,12 +27,38 @@ enum class TickResult {
 
 struct TickOutcome {
     TickResult result;
-    uint32_t error; // the system's code when result is Failed
+    uint32_t error;        // the system's code when result is Failed
+    bool retrying = false; // Failed just after waking: tried again at the next tick
 };
 
-// One tick of Timer1. A tick is due once the counter has reached the minutes
-// value, so "5" starts the program 5, 10, 15 ... minutes after start-up, and
-// lowering the value below the count starts it at the next tick rather than
-// never again.
-TickOutcome OnTick(int16_t& tickCounter, std::wstring_view minutesText,
-                   const std::wstring& programText, wchar_t decimalSeparator, ILaunchHost& host);
+// Minutes are counted on a clock of milliseconds that runs on while the
+// machine sleeps and never jumps with the time of day (GetTickCount64). No
+// tick comes during a sleep, so the first one after it counts the minutes slept.
+constexpr uint64_t kMinuteMs = 60000;
+// A timer tick may come a little before its minute is full.
+constexpr uint64_t kEarlyTickMs = 1000;
+// A tick this long after the one before follows a sleep (or a stalled thread).
+constexpr uint64_t kSleepGapMs = 90000;
+// A start that fails this soon after waking finds a network drive not back
+// yet, perhaps: it is tried again at the next tick.
+constexpr uint64_t kWakeRetryMs = 120000;
+
+struct ScheduleClock {
+    uint64_t countedTo = 0;  // minutes are counted up to this moment
+    uint64_t lastTick = 0;   // the previous tick, or the start
+    uint64_t retryUntil = 0; // a failed start until then is tried again once
+    bool retryDue = false;   // try the start again at the next tick
+};
+
+// The schedule starts now: the counter at 1, nothing counted yet.
+void StartSchedule(int16_t& tickCounter, ScheduleClock& clock, uint64_t now);
+
+// One tick of Timer1 at the clock's now. The counter holds one more than the
+// minutes counted since the last start; the program is due once those reach
+// the minutes value. So "5" starts it 5, 10, 15 ... minutes after start-up
+// while the machine stays awake; a start that fell due during a sleep comes
+// once, at the first tick after it, and the next interval counts from there.
+// Lowering the value below the count starts it at the next tick.
+TickOutcome OnTick(int16_t& tickCounter, ScheduleClock& clock, uint64_t now,
+                   std::wstring_view minutesText, const std::wstring& programText,
+                   wchar_t decimalSeparator, ILaunchHost& host);

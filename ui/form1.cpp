@@ -64,6 +64,7 @@ bool Form1::Create(HINSTANCE instance) {
     // Nothing has moved the working directory yet: this is where config.kv lives.
     startFolder_ = Win32WorkingDirectory().Get();
     configPath_ = ConfigPathIn(startFolder_);
+    ticksAreMinutes_ = GetEnvironmentVariableW(L"KV_E2E_TICK_CLOCK", nullptr, 0) != 0;
     CreateWindowExW(kExStyle, kForm1Class, kForm1Caption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
@@ -148,7 +149,6 @@ void Form1::Form1_Create() {
     // messages above WM_USER from a lower integrity level are dropped unless let in.
     ChangeWindowMessageFilterEx(hwnd_, taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
     ChangeWindowMessageFilterEx(hwnd_, kTrayCallbackMessage, MSGFLT_ALLOW, nullptr);
-    SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
 }
 
 void Form1::LayOut() {
@@ -164,7 +164,9 @@ void Form1::LayOut() {
 }
 
 void Form1::Form1_Load(int showCommand, bool inTray) {
-    module1.tickCounter = 1;
+    // The minutes count from the moment the timer starts.
+    StartSchedule(module1.tickCounter, module1.scheduleClock, Now());
+    SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
     if (inTray) {
         // Windows applies the start's show state to the program's first
         // ShowWindow: spent here on a window that stays hidden, it cannot
@@ -319,13 +321,23 @@ void Form1::TrayRetry_Timer() {
         ShowConfigurationWindow();
 }
 
+// Milliseconds that run on during sleep and never jump with the time of day.
+uint64_t Form1::Now() const {
+    return ticksAreMinutes_ ? testClock_ : GetTickCount64();
+}
+
 void Form1::Timer1_Timer() {
     if (leaving_)
         return;
+    if (ticksAreMinutes_)
+        testClock_ += kMinuteMs;
     std::wstring program = GetText(Control(ControlId::prgToRun));
-    TickOutcome outcome = OnTick(module1.tickCounter, GetText(Control(ControlId::everyNMins)),
-                                 program, LocaleDecimalSeparator(), *this);
+    TickOutcome outcome =
+        OnTick(module1.tickCounter, module1.scheduleClock, Now(),
+               GetText(Control(ControlId::everyNMins)), program, LocaleDecimalSeparator(), *this);
     if (outcome.result != TickResult::Launched && outcome.result != TickResult::Failed)
+        return;
+    if (outcome.retrying) // told only if the second try fails too
         return;
     if (failureNotice_.ShouldTell(program, outcome.result == TickResult::Failed)) {
         tray_->ShowNotice(L"Kelvarion could not start the program",

@@ -57,6 +57,7 @@ private:
     HWND OpenModalWindow() const;
     void LayOut();
     void ReloadIcons();
+    uint64_t Now() const;
     void StopTimers();
     void SaveOnce();
     void SaveAndReport();
@@ -74,6 +75,10 @@ private:
     std::optional<Tray> tray_;
     FailureNotice failureNotice_;
     HWND focus_ = nullptr;
+    // The end-to-end tests post WM_TIMER rather than wait a minute: with
+    // KV_E2E_TICK_CLOCK set, the clock moves on a minute at every tick.
+    bool ticksAreMinutes_ = false;
+    uint64_t testClock_ = 0;
     UINT taskbarCreatedMessage_ = 0;
     int modalDepth_ = 0;        // modal dialogs open over this window
     bool exitRequested_ = false; // ended while a modal dialog was open

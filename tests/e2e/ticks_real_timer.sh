@@ -5,6 +5,7 @@
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/rb_lib.sh"
 kv_init "$@"
+unset KV_E2E_TICK_CLOCK
 rb_init
 kv_setup
 program='C:\kv\timer\tick.exe'

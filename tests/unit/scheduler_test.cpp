@@ -7,7 +7,7 @@
 
 namespace {
 
-// Records what a launch does, in order.
+// Records what a launch does, in order; keeps the schedule's clock.
 class FakeHost : public ILaunchHost {
 public:
     void SetTrayState(TrayState state) override {
@@ -21,18 +21,34 @@ public:
     std::vector<std::string> events;
     std::vector<std::wstring> started;
     uint32_t failWith = 0;
+    ScheduleClock clock;
+    uint64_t now = 0;
 };
 
-// The ticks (1-based) at which the program starts over a run of ticks.
-std::vector<int> LaunchTicks(const wchar_t* minutes, int ticks) {
+constexpr uint64_t kHour = 60 * kMinuteMs;
+
+// A tick afterMs on the host's clock after the one before.
+TickOutcome OnTick(int16_t& counter, std::wstring_view minutes, const std::wstring& program,
+                   wchar_t separator, FakeHost& host, uint64_t afterMs = kMinuteMs) {
+    host.now += afterMs;
+    return OnTick(counter, host.clock, host.now, minutes, program, separator, host);
+}
+
+// The ticks (1-based) at which the program starts, the ticks coming after the gaps given.
+std::vector<int> LaunchTicks(const wchar_t* minutes, const std::vector<uint64_t>& gaps) {
     FakeHost host;
     int16_t counter = 1;
     std::vector<int> launches;
-    for (int tick = 1; tick <= ticks; ++tick) {
-        if (OnTick(counter, minutes, L"C:\\job.bat", L'.', host).result == TickResult::Launched)
-            launches.push_back(tick);
+    for (size_t i = 0; i < gaps.size(); ++i) {
+        if (OnTick(counter, minutes, L"C:\\job.bat", L'.', host, gaps[i]).result ==
+            TickResult::Launched)
+            launches.push_back(static_cast<int>(i) + 1);
     }
     return launches;
+}
+
+std::vector<int> LaunchTicks(const wchar_t* minutes, int ticks) {
+    return LaunchTicks(minutes, std::vector<uint64_t>(static_cast<size_t>(ticks), kMinuteMs));
 }
 
 } // namespace
@@ -45,6 +61,29 @@ TEST(OnTick, StartsEveryNMinutesCountedFromStartUp) {
     EXPECT_EQ(LaunchTicks(L" 3 ", 6), (std::vector<int>{3, 6}));
 }
 
+TEST(OnTick, CountsTheMinutesThatPassedOnTheClock) {
+    struct Case {
+        const char* what;
+        const wchar_t* minutes;
+        std::vector<uint64_t> gaps;
+        std::vector<int> launches;
+    };
+    const uint64_t m = kMinuteMs;
+    const Case cases[] = {
+        {"timer jitter", L"3", {m - 900, m + 900, m - 15, m, m + 15, m - 999}, {3, 6}},
+        // An extra tick 10 s after its minute is not a minute of its own.
+        {"bunched", L"3", {m, m, 10000, m - 10000, m, m}, {4}},
+        {"late then early", L"2", {m, 2 * m - 1000, 1000, m, m}, {2, 5}},
+        // Sixteen intervals slept through start the program once, on waking; the
+        // next interval counts from that start.
+        {"long sleep", L"60", {m, m, 16 * kHour, m, 59 * m, m}, {3, 5}},
+        {"short sleep", L"10", {m, m, m, 5 * m + 30000, m, m}, {6}},
+        {"weeks asleep", L"5", {m, 6 * 7 * 24 * kHour, m, m, m, m, m}, {2, 7}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LaunchTicks(c.minutes, c.gaps), c.launches) << c.what;
+}
+
 TEST(OnTick, InvalidMinutesStartNothingAndLeaveTheCounter) {
     const wchar_t* invalid[] = {L"", L"abc", L"0", L"-5", L"4.5", L"1e9", L"99999"};
     for (const wchar_t* minutes : invalid) {
@@ -53,8 +92,14 @@ TEST(OnTick, InvalidMinutesStartNothingAndLeaveTheCounter) {
         for (int tick = 0; tick < 40000; ++tick)
             EXPECT_EQ(OnTick(counter, minutes, L"C:\\job.bat", L'.', host).result,
                       TickResult::Skipped);
+        EXPECT_EQ(OnTick(counter, minutes, L"x.exe", L'.', host, 16 * kHour).result,
+                  TickResult::Skipped);
         EXPECT_EQ(counter, 3);
         EXPECT_TRUE(host.events.empty());
+        // Neither those ticks nor the sleep among them count: three minutes to go.
+        EXPECT_EQ(OnTick(counter, L"5", L"x.exe", L'.', host).result, TickResult::Counted);
+        EXPECT_EQ(OnTick(counter, L"5", L"x.exe", L'.', host).result, TickResult::Counted);
+        EXPECT_EQ(OnTick(counter, L"5", L"x.exe", L'.', host).result, TickResult::Launched);
     }
 }
 
@@ -97,6 +142,10 @@ TEST(OnTick, ChangedMinutesTakeEffectAtTheNextTick) {
     EXPECT_EQ(counter, 2);
     OnTick(counter, L"3", L"x.exe", L'.', host);
     EXPECT_EQ(OnTick(counter, L"3", L"x.exe", L'.', host).result, TickResult::Launched);
+
+    // Lowered below the count, also at a tick that brings no new minute.
+    counter = 7;
+    EXPECT_EQ(OnTick(counter, L"5", L"x.exe", L'.', host, 10000).result, TickResult::Launched);
 }
 
 TEST(OnTick, LaunchIsBracketedByRunningAndWaiting) {
@@ -116,8 +165,37 @@ TEST(OnTick, FailedStartRestartsTheCountAndReportsTheError) {
     TickOutcome outcome = OnTick(counter, L"4", L"missing.exe", L'.', host);
     EXPECT_EQ(outcome.result, TickResult::Failed);
     EXPECT_EQ(outcome.error, 2u);
+    EXPECT_FALSE(outcome.retrying);
     EXPECT_EQ(counter, 1);
     EXPECT_EQ(host.events.back(), "waiting");
+}
+
+TEST(OnTick, AStartThatFailsJustAfterWakingIsTriedOnceMore) {
+    // Due at the first tick after waking; the retry fails too, then the interval runs.
+    FakeHost host;
+    host.failWith = 53; // the network path was not found
+    int16_t counter = 1;
+    TickOutcome outcome = OnTick(counter, L"10", L"x.exe", L'.', host, 3 * kHour);
+    EXPECT_EQ(outcome.result, TickResult::Failed);
+    EXPECT_TRUE(outcome.retrying);
+    outcome = OnTick(counter, L"10", L"x.exe", L'.', host);
+    EXPECT_EQ(outcome.result, TickResult::Failed);
+    EXPECT_FALSE(outcome.retrying);
+    EXPECT_EQ(OnTick(counter, L"10", L"x.exe", L'.', host).result, TickResult::Counted);
+
+    // Due a minute after waking; the drive is back for the retry.
+    counter = 8;
+    OnTick(counter, L"10", L"x.exe", L'.', host, 30 * kMinuteMs);
+    host.failWith = 0;
+    EXPECT_EQ(OnTick(counter, L"10", L"x.exe", L'.', host).result, TickResult::Launched);
+    EXPECT_EQ(host.started.size(), 4u);
+
+    // Long after waking, a failed start waits for the next interval.
+    host.failWith = 3;
+    OnTick(counter, L"10", L"x.exe", L'.', host);
+    counter = 10;
+    EXPECT_FALSE(OnTick(counter, L"10", L"x.exe", L'.', host).retrying);
+    EXPECT_EQ(OnTick(counter, L"10", L"x.exe", L'.', host).result, TickResult::Counted);
 }
 
 TEST(OnTick, EmptyProgramStartsNothingSilently) {

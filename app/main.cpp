@@ -23,8 +23,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab, Shift+Tab and the focus cues, as in a dialog.
-        if (IsDialogMessageW(form.Handle(), &message))
+        // Tab, Shift+Tab and the focus cues, as in a dialog; never while hidden,
+        // when Tab would put the focus into a box nobody sees.
+        if (IsWindowVisible(form.Handle()) && IsDialogMessageW(form.Handle(), &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

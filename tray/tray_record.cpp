@@ -100,6 +100,11 @@ void Tray::SetTrayState(TrayState state) {
     shell_.NotifyIcon(TrayOp::Modify, record_);
 }
 
+void Tray::ReturnFocus() {
+    if (added_)
+        shell_.NotifyIcon(TrayOp::SetFocus, record_);
+}
+
 void Tray::RemoveTrayIcon() {
     retriesLeft_ = 0;
     added_ = false;

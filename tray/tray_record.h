@@ -37,7 +37,8 @@ struct ShellRecord {
 constexpr size_t ShellRecordSize(size_t pointerBytes) { return pointerBytes == 8 ? 104 : 88; }
 ShellRecord ToShellRecord(const TrayIconData& record, size_t pointerBytes);
 
-enum class TrayOp : uint32_t { Add = 0, Modify = 1, Delete = 2 };
+// SetFocus is NIM_SETFOCUS, which the first record form takes as it is.
+enum class TrayOp : uint32_t { Add = 0, Modify = 1, Delete = 2, SetFocus = 3 };
 
 // Fixed-length text assignment: the text and one NUL, then blanks to 64
 // bytes; longer text is cut at 64.
@@ -79,6 +80,9 @@ public:
     void SetTrayState(TrayState state);
     // The window's icon changed (a new DPI): the tray follows.
     void ChangeIcon(uint32_t icon);
+    // The keyboard goes back to the notification area, as after a menu
+    // closed with nothing chosen.
+    void ReturnFocus();
     // Ends the tray presence: no later retry brings the icon back.
     void RemoveTrayIcon();
     // The shell's notification area was re-created: register again, as we are.

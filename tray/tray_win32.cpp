@@ -66,6 +66,7 @@ bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {
                   "the shell's first record form");
     static_assert(offsetof(NOTIFYICONDATAA, hIcon) + sizeof(HICON) == offsetof(NOTIFYICONDATAA, szTip),
                   "the icon comes right before the tip");
+    static_assert(static_cast<DWORD>(TrayOp::SetFocus) == NIM_SETFOCUS, "the system's value");
     NOTIFYICONDATAA data{};
     std::memcpy(&data, native.bytes.data(), native.size);
     return Shell_NotifyIconA(static_cast<DWORD>(op), &data) != FALSE;

@@ -103,6 +103,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         Form1_Activate(wParam);
         return 0;
+    case WM_SYSCOMMAND:
+        return Form1_SysCommand(wParam, lParam);
     case WM_CLOSE:
         Form1_Unload();
         return 0;
@@ -191,7 +193,11 @@ void Form1::Form1_Load(int showCommand, bool inTray) {
                           BalloonText(configPath_, SystemErrorText(unreadable)));
     }
     if (!inTray) // a hidden window takes the focus when it is first shown
-        SetFocus(prgToRun);
+        FocusWhereItBelongs();
+}
+
+void Form1::FocusWhereItBelongs() {
+    SetFocus(focus_ && IsChild(hwnd_, focus_) ? focus_ : Control(ControlId::prgToRun));
 }
 
 void Form1::Form1_Resize(WPARAM sizeType) {
@@ -200,14 +206,26 @@ void Form1::Form1_Resize(WPARAM sizeType) {
         ShowWindow(hwnd_, SW_HIDE);
 }
 
+LRESULT Form1::Form1_SysCommand(WPARAM command, LPARAM lParam) {
+    // Alt+F4 on the hidden window, in front for the tray menu, is not the
+    // user's way out; WM_CLOSE itself still is.
+    if ((command & 0xFFF0) == SC_CLOSE && !IsWindowVisible(hwnd_))
+        return 0;
+    return DefWindowProcW(hwnd_, WM_SYSCOMMAND, command, lParam);
+}
+
 void Form1::Form1_Activate(WPARAM state) {
     // A plain window does not keep its focus across activation as a dialog does.
     if (LOWORD(state) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(hwnd_, focus))
             focus_ = focus;
+    } else if (IsWindowVisible(hwnd_)) {
+        FocusWhereItBelongs();
     } else {
-        SetFocus(focus_ ? focus_ : Control(ControlId::prgToRun));
+        // Made foreground for the tray menu while hidden: what the user types
+        // next must not land in a box nobody sees, or press a button.
+        SetFocus(nullptr);
     }
 }
 
@@ -438,6 +456,8 @@ void Form1::ShowConfigurationWindow() {
     // With a modal dialog open, it comes to the front with the window.
     HWND modal = modalDepth_ > 0 ? OpenModalWindow() : nullptr;
     SetForegroundWindow(modal ? modal : hwnd_);
+    if (!modal)
+        FocusWhereItBelongs();
 }
 
 // The dialog that takes input now: of this thread's windows, the one shown
@@ -454,6 +474,15 @@ void Form1::ShowTrayMenu() {
     POINT at{};
     GetCursorPos(&at);
     UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
-    TrackPopupMenuEx(mPopupSys_.get(), align | TPM_RIGHTBUTTON, at.x, at.y, hwnd_, nullptr);
+    UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
+        mPopupSys_.get(), align | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, hwnd_, nullptr));
     PostMessageW(hwnd_, WM_NULL, 0, 0);
+    if (chosen != 0) {
+        PostMessageW(hwnd_, WM_COMMAND, chosen, 0); // as the menu itself would
+        return;
+    }
+    // Closed with Esc or a click on nothing: the keyboard goes back to the
+    // notification area, unless the user has gone on to another window.
+    if (!IsWindowVisible(hwnd_) && GetForegroundWindow() == hwnd_)
+        tray_->ReturnFocus();
 }

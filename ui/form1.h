@@ -36,6 +36,7 @@ private:
     void Form1_EndSession(bool ending);
     void Form1_Destroy();
     void Form1_Activate(WPARAM state);
+    LRESULT Form1_SysCommand(WPARAM command, LPARAM lParam);
     void Form1_DpiChanged(int dpi, const RECT& suggested);
     void Timer1_Timer();
     void TrayRetry_Timer();
@@ -56,6 +57,7 @@ private:
     void CloseModalWindows();
     HWND OpenModalWindow() const;
     void LayOut();
+    void FocusWhereItBelongs();
     void ReloadIcons();
     uint64_t Now() const;
     void StopTimers();

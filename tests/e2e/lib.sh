@@ -200,6 +200,12 @@ kv_keep_evidence() {
         "KV_KEEP_PREFIX=1 keeps the whole Wine prefix" >&2
 }
 
+# The usual start of a case: kv_init with the script's arguments, then kv_setup.
+kv_case() {
+    kv_init "$@"
+    kv_setup
+}
+
 # Starts a private Xvfb on a display number it picks itself, so parallel cases never meet.
 kv_start_xvfb() {
     local numfile=$KV_DIR/xvfb.display n=""

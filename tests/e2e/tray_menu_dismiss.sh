@@ -1,16 +1,20 @@
 #!/bin/bash
 # A click elsewhere closes the tray menu and does nothing else: the hidden window stays
-# hidden, the program runs on, no config.kv. Its "Configuration..." item shows the window.
+# hidden, the program runs on, no config.kv; no control of the hidden window has the
+# focus meanwhile. Its "Configuration..." item shows the window.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 ui_start_app
 kv_wait_tray_icon 10 || fail "no tray icon"
 drv click 109
 wait_for 5 "the window hidden by Close Window" drv_is "visible=0 iconic=0" state
 
 tray_menu_open
+# The menu made the hidden window the foreground one, as it stays after Esc: what is
+# typed next must not land in its boxes or press its buttons.
+drv focus
+[[ $DRV_OUT == other* ]] || fail "control $DRV_OUT of the hidden window has the focus"
 xdotool mousemove "$KV_DESKTOP_X" "$KV_DESKTOP_Y" click 1
 wait_for 5 "the menu closed by a click elsewhere" no_menu
 drv sync

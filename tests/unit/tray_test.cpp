@@ -159,7 +159,9 @@ TEST(Tray, ALaunchGoesToRunningAndBack) {
     tray.AddTrayIcon(0x10, 0x1001);
     tray.SetTrayState(TrayState::Running);
     tray.SetTrayState(TrayState::Waiting);
-    ASSERT_EQ(shell.calls.size(), 3u);
+    tray.ReturnFocus();
+    ASSERT_EQ(shell.calls.size(), 4u);
+    EXPECT_EQ(shell.calls[3].op, TrayOp::SetFocus);
     EXPECT_EQ(shell.calls[1].op, TrayOp::Modify);
     EXPECT_EQ(shell.calls[1].record.hIcon, 0x2002u);
     EXPECT_EQ(std::strcmp(shell.calls[1].record.szTip, "Kelvarion: Running"), 0);
@@ -260,6 +262,7 @@ TEST(Tray, NoRetryAfterTheIconWasAddedAgainOrRemoved) {
     EXPECT_FALSE(leaving.AddTrayIcon(0x10, 0x1001));
     leaving.RemoveTrayIcon();
     EXPECT_FALSE(leaving.RetryAdd());
+    leaving.ReturnFocus(); // no icon to give the keyboard to
     EXPECT_EQ(shell.calls.back().op, TrayOp::Delete);
 }
 

@@ -67,6 +67,12 @@ struct MenuTraits {
     static void Close(HMENU h) { DestroyMenu(h); }
 };
 
+struct RegKeyTraits {
+    static HKEY Invalid() { return nullptr; }
+    static bool IsValid(HKEY h) { return h != nullptr; }
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
+
 struct ModuleTraits {
     static HMODULE Invalid() { return nullptr; }
     static bool IsValid(HMODULE h) { return h != nullptr; }
@@ -78,3 +84,4 @@ using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
+using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;

@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "about/frm_about.h"
+#include "app/environment_win32.h"
 #include "app/launcher_win32.h"
 #include "app/module1.h"
 #include "app/text_win32.h"
@@ -116,6 +117,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         Form1_Destroy();
         return 0;
+    case WM_SETTINGCHANGE:
+        Form1_SettingChange(lParam);
+        return 0;
     case WM_DPICHANGED:
         Form1_DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -227,6 +231,14 @@ void Form1::Form1_Activate(WPARAM state) {
         // next must not land in a box nobody sees, or press a button.
         SetFocus(nullptr);
     }
+}
+
+void Form1::Form1_SettingChange(LPARAM area) {
+    // Explorer rebuilds its environment now; the programs we start, and our
+    // own search for them, must see the same.
+    const auto* name = reinterpret_cast<const wchar_t*>(area);
+    if (name && lstrcmpiW(name, L"Environment") == 0)
+        RefreshEnvironment();
 }
 
 void Form1::Form1_DpiChanged(int dpi, const RECT& suggested) {

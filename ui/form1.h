@@ -38,6 +38,7 @@ private:
     void Form1_Activate(WPARAM state);
     LRESULT Form1_SysCommand(WPARAM command, LPARAM lParam);
     void Form1_DpiChanged(int dpi, const RECT& suggested);
+    void Form1_SettingChange(LPARAM area);
     void Timer1_Timer();
     void TrayRetry_Timer();
     void OnCommand(int id);

@@ -47,6 +47,7 @@ const wchar_t kUsageText[] =
     L"  count-foreign               count visible top-level windows of other processes\n"
     L"  rects                       print \"id class x y w h\" of each control, client coords\n"
     L"  taskbar-created             broadcast the \"TaskbarCreated\" message\n"
+    L"  setting-change AREA         broadcast WM_SETTINGCHANGE naming AREA\n"
     L"  handles [PID]               print the kernel handle count of PID (default: program)\n"
     L"  client                      print \"w h\" of the main window's client area\n"
     L"  enabled                     print \"enabled=0|1\" of the main window\n"
@@ -622,16 +623,27 @@ int cmdRects(const Args& a) {
     return kOk;
 }
 
+int broadcast(UINT msg, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(HWND_BROADCAST, msg, 0, lParam, SMTO_ABORTIFHUNG, 5000, &result)) {
+        return fail(L"broadcast failed, error " + num(GetLastError()));
+    }
+    return kOk;
+}
+
 int cmdTaskbarCreated(const Args& a) {
     if (!a.empty()) {
         return usage(L"taskbar-created takes no arguments");
     }
-    UINT msg = RegisterWindowMessageW(L"TaskbarCreated");
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(HWND_BROADCAST, msg, 0, 0, SMTO_ABORTIFHUNG, 2000, &result)) {
-        return fail(L"broadcast failed, error " + num(GetLastError()));
+    return broadcast(RegisterWindowMessageW(L"TaskbarCreated"), 0);
+}
+
+// As System Properties or setx do after changing a variable: "Environment".
+int cmdSettingChange(const Args& a) {
+    if (a.size() != 1) {
+        return usage(L"setting-change AREA");
     }
-    return kOk;
+    return broadcast(WM_SETTINGCHANGE, reinterpret_cast<LPARAM>(a[0].c_str()));
 }
 
 // NtQuerySystemInformation(SystemHandleInformation): GetProcessHandleCount returns 0
@@ -930,6 +942,7 @@ const Command kCommands[] = {
     {L"count-foreign", cmdCountForeign},
     {L"rects", cmdRects},
     {L"taskbar-created", cmdTaskbarCreated},
+    {L"setting-change", cmdSettingChange},
     {L"handles", cmdHandles},
     {L"client", cmdClient},
     {L"enabled", cmdEnabled},

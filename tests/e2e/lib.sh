@@ -453,15 +453,17 @@ crlf_file() {
 
 # --- ticks and the launched batch ----------------------------------------------
 
-# The batch the tick cases launch, at a path with spaces. It logs its working folder,
-# then keeps running about two seconds, so a window it might show has time to be seen.
+# The batch the tick cases launch, at a path with spaces. It logs its working folder, and
+# KV_LATE and PATH as it got them (environment.log), then keeps running about two seconds,
+# so a window it might show has time to be seen.
 KV_BAT_WIN='C:\kv test\tick log.bat'
 
 kv_make_tick_batch() {
     KV_TICK_LOG=$KV_WORK/ticks.log
     KV_LAUNCHES=0
     mkdir -p "$KV_C/kv test"
-    printf '@echo off\r\necho %%CD%%>>"C:\\kv\\work\\ticks.log"\r\nping -n 3 127.0.0.1 >nul\r\n' \
+    printf '@echo off\r\necho %%CD%%>>"C:\\kv\\work\\ticks.log"\r\n%s\r\nping -n 3 127.0.0.1 >nul\r\n' \
+        'echo [%KV_LATE%] %PATH%>>"C:\kv\work\environment.log"' \
         >"$KV_C/kv test/tick log.bat"
 }
 

@@ -1,13 +1,22 @@
 #!/bin/bash
 # With 3 minutes the batch starts at ticks 3, 6 and 9 only, hidden, in the working folder.
+# A variable and a Path the user sets after start-up reach it once Windows says the
+# environment changed, and not before.
 . "$(dirname "$0")/lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 kv_make_tick_batch
 crlf_file "$KV_WORK/config.kv" "$KV_BAT_WIN" '3'
 kv_start_app
 
 for t in 1 2 3 4 5 6 7 8 9; do
+    if [ $t -eq 4 ]; then
+        for value in 'KV_LATE late' 'Path C:\kv\user bin'; do
+            "$KV_WINE" reg add 'HKCU\Environment' /v "${value%% *}" /d "${value#* }" /f >/dev/null ||
+                fail "could not set ${value%% *} in HKCU\Environment"
+        done
+    elif [ $t -eq 7 ]; then
+        drv setting-change Environment
+    fi
     if [ $t -eq 3 ]; then
         # Watch one whole run of the batch for windows.
         tick_expect "tick $t with minutes 3" 1 1 1800
@@ -18,4 +27,11 @@ for t in 1 2 3 4 5 6 7 8 9; do
     fi
 done
 tick_settle
+mapfile -t seen <"$KV_WORK/environment.log"
+kv_log "environment seen by the batch: ${seen[*]}"
+assert_eq "[] [] [late]" "${seen[*]%% *}" "KV_LATE in the runs before the change, before and after the broadcast"
+case ${seen[2]%$'\r'} in
+*'\system32;'*';C:\kv\user bin') ;;
+*) fail "PATH after the broadcast is not the system's then the user's: ${seen[2]}" ;;
+esac
 kv_log "ok"

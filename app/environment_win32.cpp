@@ -1,0 +1,67 @@
+#include "app/environment_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/environment.h"
+#include "app/handles_win32.h"
+
+namespace {
+
+// The string values of a key; none when it cannot be opened.
+std::vector<EnvironmentValue> ReadValues(HKEY root, const wchar_t* path) {
+    std::vector<EnvironmentValue> values;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return values;
+    UniqueRegKey key(opened);
+    DWORD count = 0, longestName = 0, longestData = 0;
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                         &longestName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<wchar_t> data(longestData / sizeof(wchar_t) + 1);
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = 0;
+        DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        if (RegEnumValueW(key.get(), i, name.data(), &nameLength, nullptr, &type,
+                          reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            continue;
+        // Stored with or without its NUL; the text ends at the first one.
+        std::wstring text(data.data(), bytes / sizeof(wchar_t));
+        text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+        values.push_back({std::wstring(name.data(), nameLength), text, type == REG_EXPAND_SZ});
+    }
+    return values;
+}
+
+Variables CurrentVariables() {
+    Variables variables;
+    wchar_t* block = GetEnvironmentStringsW();
+    if (!block)
+        return variables;
+    for (const wchar_t* entry = block; *entry; entry += lstrlenW(entry) + 1) {
+        // "=C:=C:\dir" and the like are the drives' folders, not variables.
+        const wchar_t* equals = entry[0] == L'=' ? nullptr : wcschr(entry, L'=');
+        if (equals)
+            variables.emplace_back(std::wstring(entry, equals), std::wstring(equals + 1));
+    }
+    FreeEnvironmentStringsW(block);
+    return variables;
+}
+
+} // namespace
+
+void RefreshEnvironment() {
+    Variables changes = EnvironmentChanges(
+        CurrentVariables(),
+        ReadValues(HKEY_LOCAL_MACHINE,
+                   L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"),
+        ReadValues(HKEY_CURRENT_USER, L"Environment"),
+        ReadValues(HKEY_CURRENT_USER, L"Volatile Environment"));
+    for (const auto& variable : changes)
+        SetEnvironmentVariableW(variable.first.c_str(), variable.second.c_str());
+}

@@ -5,6 +5,7 @@
 #include "app/numbers.h"
 #include "app/text_win32.h"
 #include "config/config_codec.h"
+#include "config/config_encoding.h"
 #include "config/config_path.h"
 
 namespace {
@@ -86,7 +87,17 @@ DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun
         // A folder in the way holds no settings of ours.
         return Win32ProgramLookup().IsFolder(LongPathForm(path)) ? 0 : error;
     }
-    ConfigValues values = DecodeConfig(FromAnsi(bytes, GetACP()), LocaleDecimalSeparator());
+    UINT codePage = GetACP();
+    CPINFO info{};
+    bool multiByte = GetCPInfo(codePage, &info) && info.MaxCharSize > 1;
+    bool validInAnsi = multiByte && !bytes.empty() &&
+                       MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                           static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    module.savedEncoding = DetectConfigEncoding(bytes, multiByte, validInAnsi);
+    std::wstring text = module.savedEncoding == ConfigEncoding::Ansi
+                            ? FromAnsi(bytes, codePage)
+                            : DecodeUnicode(bytes, module.savedEncoding);
+    ConfigValues values = DecodeConfig(text, LocaleDecimalSeparator());
     if (values.program) {
         module.savedProgram = *values.program;
         SetWindowTextW(prgToRun, values.program->c_str());
@@ -98,9 +109,12 @@ DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun
     return 0;
 }
 
-DWORD SaveConfiguration(const std::wstring& path, HWND prgToRun, HWND everyNMins) {
+DWORD SaveConfiguration(const std::wstring& path, ConfigEncoding encoding, HWND prgToRun,
+                        HWND everyNMins) {
+    std::wstring text = EncodeConfig(GetText(prgToRun), GetText(everyNMins));
     std::string bytes;
-    if (!ToAnsi(EncodeConfig(GetText(prgToRun), GetText(everyNMins)), bytes, GetACP()))
+    if (encoding == ConfigEncoding::Ansi ? !ToAnsi(text, bytes, GetACP())
+                                         : !EncodeUnicode(text, encoding, bytes))
         return ERROR_NO_UNICODE_TRANSLATION;
     return ReplaceFileContents(path, bytes);
 }

@@ -14,9 +14,11 @@
 // the system's reason why a file that is there could not be read.
 DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins);
 
-// Writes the two boxes' texts. The old file is replaced in one step, so it
-// survives a failed write whole. 0 on success, else the system's error code.
-DWORD SaveConfiguration(const std::wstring& path, HWND prgToRun, HWND everyNMins);
+// Writes the two boxes' texts in the encoding the file was read in. The old
+// file is replaced in one step, so it survives a failed write whole. 0 on
+// success, else the system's error code.
+DWORD SaveConfiguration(const std::wstring& path, ConfigEncoding encoding, HWND prgToRun,
+                        HWND everyNMins);
 
 // The message telling the user that a save to path failed.
 std::wstring SaveFailureMessage(const std::wstring& path, DWORD error);

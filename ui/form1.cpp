@@ -270,8 +270,8 @@ void Form1::SaveAndReport() {
     if (configUnreadable_ && GetText(Control(ControlId::prgToRun)) == startProgram_ &&
         GetText(Control(ControlId::everyNMins)) == startMinutes_)
         return;
-    DWORD error = SaveConfiguration(configPath_, Control(ControlId::prgToRun),
-                                    Control(ControlId::everyNMins));
+    DWORD error = SaveConfiguration(configPath_, module1.savedEncoding,
+                                    Control(ControlId::prgToRun), Control(ControlId::everyNMins));
     // At a session end a message box would hold up the sign-out until Windows
     // offers to end us by force: the failure goes untold, and we end as usual.
     if (error == 0 || saveFailureTold_ || sessionEnding_)

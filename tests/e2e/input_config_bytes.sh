@@ -2,11 +2,34 @@
 # config.kv that no editor wrote. VARIANT huge: 6 MB on one line without a line end.
 # VARIANT binary: random bytes, NULs among them. Either way the program starts, shows
 # what it could read, keeps working, and Exit writes the two texts back as two lines.
+# VARIANT notepad: the file as Notepad saves it, "Unicode" (UTF-16 LE) and "UTF-8 with
+# BOM", with text the ANSI code page lacks: read as written, left as it came.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
+kv_case "$@"
 rb_init
-kv_setup
+
+if [ "$KV_VARIANT" = notepad ]; then
+    program='C:\kv\über ☃\tool.bat'
+    for encoding in UTF-16LE UTF-8; do
+        mark='\xef\xbb\xbf'
+        [ $encoding = UTF-8 ] || mark='\xff\xfe'
+        { printf "$mark"; printf '%s\r\n7\r\n' "$program" | iconv -f UTF-8 -t $encoding; } \
+            >"$KV_WORK/config.kv"
+        cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
+        kv_start_app
+        drv get-text 103
+        assert_eq "$program" "$DRV_OUT" "program box from $encoding"
+        drv get-text 106
+        assert_eq 7 "$DRV_OUT" "minutes box from $encoding"
+        drv click 110
+        kv_wait_exit "$KV_APP_PID" 20 || fail "kelvarion still runs 20 s after Exit ($encoding)"
+        cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" ||
+            fail "config.kv in $encoding changed: $(od -c "$KV_WORK/config.kv" | head -4)"
+    done
+    kv_log "ok"
+    exit 0
+fi
 
 # Reproducible random bytes: $1 bytes from stream number $2.
 random_bytes() {

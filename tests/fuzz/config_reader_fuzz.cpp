@@ -1,7 +1,9 @@
-// config.kv as the program reads it: bytes widened one to one (a Latin-1
-// model of the ANSI code page), then decoded with either decimal separator.
+// config.kv as the program reads it: its encoding told by its bytes; bytes
+// widened one to one (a Latin-1 model of the ANSI code page), then decoded
+// with either decimal separator.
 #include "app/numbers.h"
 #include "config/config_codec.h"
+#include "config/config_encoding.h"
 #include "tests/fuzz/check.h"
 
 #include <cstddef>
@@ -71,9 +73,24 @@ void CheckEncode(const std::wstring& text, wchar_t separator) {
     }
 }
 
+// UTF-8 without a mark is taken only when strictly valid, and so is written
+// back byte for byte; so is UTF-16 of whole code units.
+void CheckUnicode(const std::string& bytes) {
+    for (bool multiByteAnsi : {false, true}) {
+        ConfigEncoding encoding = DetectConfigEncoding(bytes, multiByteAnsi, false);
+        std::wstring text = DecodeUnicode(bytes, encoding);
+        std::string back;
+        bool whole = encoding == ConfigEncoding::Utf8 ||
+                     (encoding != ConfigEncoding::Utf8Bom && bytes.size() % 2 == 0);
+        if (encoding != ConfigEncoding::Ansi && whole)
+            KV_CHECK(EncodeUnicode(text, encoding, back) && back == bytes);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CheckUnicode(std::string(data, data + size));
     std::wstring text(data, data + size);
     for (wchar_t separator : {L'.', L','}) {
         CheckDecode(text, separator);

@@ -1,4 +1,5 @@
 #include "config/config_codec.h"
+#include "config/config_encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -82,4 +83,52 @@ TEST(EncodeConfig, WritesExactlyTwoCrLfLinesThatReadBack) {
     }
     const std::wstring longProgram(40000, L'p');
     EXPECT_EQ(*DecodeConfig(EncodeConfig(longProgram, L"5"), L'.').program, longProgram);
+}
+
+TEST(ConfigEncoding, NotepadsFilesReadAsTheyAreAndComeBackByteForByte) {
+    using E = ConfigEncoding;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool multiByteAnsi, validInAnsi;
+        E encoding;
+        std::wstring text; // read so, when not ANSI
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        {"UTF-8 mark", "\357\273\277C:\\\xC3\xBC.bat\r\n5\r\n", false, false, E::Utf8Bom,
+         L"C:\\\u00fc.bat\r\n5\r\n"},
+        {"UTF-16 LE", "\377\376C\0\r\0\n\0005\0\r\0\n\0"s, false, false, E::Utf16Le, L"C\r\n5\r\n"},
+        {"UTF-16 BE", "\376\377\0C\0\r\0\n"s, true, true, E::Utf16Be, L"C\r\n"},
+        {"UTF-8, no mark", "C:\\\xC3\xBC.bat\r\n5\r\n", false, false, E::Utf8,
+         L"C:\\\u00fc.bat\r\n5\r\n"},
+        {"outside the BMP", "\xF0\x9F\x98\x80\r\n", false, false, E::Utf8, L"\xD83D\xDE00\r\n"},
+        {"UTF-8 the multi-byte code page lacks", "\xC3\xBC\r\n", true, false, E::Utf8,
+         L"\u00fc\r\n"},
+        {"code page 1252", "C:\\\xFC.bat\r\n5\r\n", false, false, E::Ansi, L""},
+        {"ASCII only", "C:\\a.bat\r\n5\r\n", false, false, E::Ansi, L""},
+        {"overlong", "\xC0\xAF\r\n", false, false, E::Ansi, L""},
+        {"surrogate", "\xED\xA0\x80\r\n", false, false, E::Ansi, L""},
+        {"past U+10FFFF", "\xF4\x90\x80\x80\r\n", false, false, E::Ansi, L""},
+        {"cut short", "a\xC3", false, false, E::Ansi, L""},
+        {"Shift-JIS that is UTF-8 too", "\xE8\xA1\xA8\r\n", true, true, E::Ansi, L""},
+    };
+    for (const Case& c : cases) {
+        E encoding = DetectConfigEncoding(c.bytes, c.multiByteAnsi, c.validInAnsi);
+        EXPECT_EQ(encoding, c.encoding) << c.what;
+        if (encoding == E::Ansi)
+            continue;
+        std::wstring text = DecodeUnicode(c.bytes, encoding);
+        EXPECT_EQ(text, c.text) << c.what;
+        std::string written;
+        EXPECT_TRUE(EncodeUnicode(text, encoding, written)) << c.what;
+        EXPECT_EQ(written, c.bytes) << c.what;
+    }
+    // Half a surrogate pair: UTF-8 cannot hold it, UTF-16 keeps it as it came.
+    std::string bytes;
+    EXPECT_FALSE(EncodeUnicode(L"\xD800x", E::Utf8, bytes));
+    EXPECT_TRUE(EncodeUnicode(L"\xD800x", E::Utf16Le, bytes));
+    EXPECT_EQ(DecodeUnicode(bytes, E::Utf16Le), L"\xD800x");
+    // A mark with broken UTF-8 after it reads as U+FFFD, never as "ï»¿".
+    EXPECT_EQ(DecodeUnicode("\xEF\xBB\xBF\xFFok", E::Utf8Bom), L"\uFFFDok");
 }

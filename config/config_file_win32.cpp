@@ -1,5 +1,7 @@
 #include "config/config_file_win32.h"
 
+#include <aclapi.h>
+
 #include "app/handles_win32.h"
 #include "app/launcher_win32.h"
 #include "app/numbers.h"
@@ -40,9 +42,16 @@ DWORD ReadWholeFile(const std::wstring& path, std::string& bytes) {
     return 0;
 }
 
-DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
+// What a save keeps of the file it replaces, besides its name.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// A virus scanner or a sync client holds the file for a moment.
+constexpr int kReplaceTries = 5;
+constexpr DWORD kReplaceRetryMs = 100;
+
+DWORD WriteNewFile(const std::wstring& path, const std::string& bytes, DWORD attributes) {
     UniqueKernelHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                        CREATE_ALWAYS, attributes, nullptr));
     if (!file)
         return GetLastError();
     DWORD written = 0;
@@ -56,14 +65,120 @@ DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
     return 0;
 }
 
-// Written beside the target, then moved over it in one step. The name is the
-// process's own, so two copies saving at once never share a temporary file.
+// The file a save replaces: config.kv, or the file it links to, so that a
+// symbolic link stays one.
+std::wstring SaveTarget(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    UniqueKernelHandle file(CreateFileW(
+        LongPathForm(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    DWORD length = file ? GetFinalPathNameByHandleW(file.get(), nullptr, 0, VOLUME_NAME_DOS) : 0;
+    if (length == 0) // a link to nothing: replaced as a file, as before
+        return path;
+    std::wstring target(length, L'\0');
+    length = GetFinalPathNameByHandleW(file.get(), &target[0], length, VOLUME_NAME_DOS);
+    if (length == 0 || length >= target.size())
+        return path;
+    target.resize(length);
+    return target; // in its \\?\ form
+}
+
+bool HasOwnEntries(PACL dacl) {
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (GetAce(dacl, i, &ace) && !(static_cast<ACE_HEADER*>(ace)->AceFlags & INHERITED_ACE))
+            return true;
+    }
+    return false;
+}
+
+bool SameEntries(PACL a, PACL b) {
+    if (!a || !b || a->AceCount != b->AceCount)
+        return false;
+    for (DWORD i = 0; i < a->AceCount; ++i) {
+        void* x = nullptr;
+        void* y = nullptr;
+        if (!GetAce(a, i, &x) || !GetAce(b, i, &y))
+            return false;
+        WORD size = static_cast<ACE_HEADER*>(x)->AceSize;
+        if (static_cast<ACE_HEADER*>(y)->AceSize != size || memcmp(x, y, size) != 0)
+            return false;
+    }
+    return true;
+}
+
+// A file's DACL and whether it is protected from inheritance; false when it
+// cannot be read (no file, or a file system without permissions).
+struct Permissions {
+    PACL dacl = nullptr;
+    bool isProtected = false;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    explicit Permissions(const std::wstring& path) {
+        std::wstring name = LongPathForm(path);
+        if (GetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+            return;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        GetSecurityDescriptorControl(descriptor, &control, &revision);
+        isProtected = (control & SE_DACL_PROTECTED) != 0;
+    }
+    Permissions(const Permissions&) = delete;
+    Permissions& operator=(const Permissions&) = delete;
+    ~Permissions() { LocalFree(descriptor); }
+};
+
+// Permissions set on the old file itself go to the new one; inherited ones it
+// has already, from the same folder. 0, or why they could not be kept.
+DWORD CopyPermissions(const std::wstring& from, const std::wstring& to) {
+    Permissions old(from);
+    if (!old.dacl || !(old.isProtected || HasOwnEntries(old.dacl)))
+        return 0;
+    Permissions now(to);
+    // Where permissions come from the file's mode (Wine, Samba), they agree already.
+    if (now.isProtected == old.isProtected && SameEntries(now.dacl, old.dacl))
+        return 0;
+    std::wstring name = LongPathForm(to);
+    SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION | (old.isProtected ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, what, nullptr, nullptr, old.dacl,
+                                 nullptr);
+}
+
+DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(LongPathForm(temporary).c_str(), LongPathForm(target).c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        DWORD error = GetLastError();
+        if (attempt == kReplaceTries ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
+             error != ERROR_ACCESS_DENIED))
+            return error;
+        Sleep(kReplaceRetryMs);
+    }
+}
+
+// Written beside the target with the old file's attributes and permissions,
+// then moved over it in one step, so a crash at any point leaves the old file
+// or the new one. The name is the process's own, so two copies saving at once
+// never share a temporary file.
 DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
-    std::wstring temporary = path + L"." + ToDecimal(GetCurrentProcessId()) + L".tmp";
-    DWORD error = WriteNewFile(temporary, bytes);
-    if (error == 0 && !MoveFileExW(LongPathForm(temporary).c_str(), LongPathForm(path).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
+    std::wstring target = SaveTarget(path);
+    std::wstring temporary = target + L"." + ToDecimal(GetCurrentProcessId()) + L".tmp";
+    DWORD old = GetFileAttributesW(LongPathForm(target).c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY))
+        old = INVALID_FILE_ATTRIBUTES; // a folder in the way: the move fails, as before
+    DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kKeptAttributes;
+    DWORD error = WriteNewFile(temporary, bytes,
+                               kept ? kept | FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_NORMAL);
+    if (error == 0 && old != INVALID_FILE_ATTRIBUTES)
+        error = CopyPermissions(target, temporary);
+    if (error == 0)
+        error = MoveIntoPlace(temporary, target);
     if (error != 0)
         DeleteFileW(LongPathForm(temporary).c_str());
     return error;

@@ -15,7 +15,8 @@
 DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins);
 
 // Writes the two boxes' texts in the encoding the file was read in. The old
-// file is replaced in one step, so it survives a failed write whole. 0 on
+// file is replaced in one step, so it survives a failed write whole; the new
+// one keeps its attributes, its permissions and a symbolic link to it. 0 on
 // success, else the system's error code.
 DWORD SaveConfiguration(const std::wstring& path, ConfigEncoding encoding, HWND prgToRun,
                         HWND everyNMins);

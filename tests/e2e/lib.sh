@@ -443,6 +443,11 @@ kv_lines() {
     if [ -f "$1" ]; then wc -l <"$1"; else echo 0; fi
 }
 
+# The attribute letters of the Windows path $1, as attrib shows them ("A   H").
+kv_attributes() {
+    "$KV_WINE" attrib "$1" | tr -d '\r' | sed 's/ *[A-Za-z]:\\.*//'
+}
+
 # Writes a file with CR LF line ends: crlf_file PATH LINE...
 crlf_file() {
     local path=$1

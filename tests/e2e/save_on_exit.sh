@@ -1,10 +1,12 @@
 #!/bin/bash
 # Every way out writes config.kv: exactly the two texts from the boxes, verbatim, each
-# line ending CR LF. VARIANT: exit-button, close or session-end.
+# line ending CR LF, and a hidden config.kv stays hidden. VARIANT: exit-button, close or
+# session-end.
 . "$(dirname "$0")/lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 crlf_file "$KV_WORK/config.kv" 'C:\old\before.bat' '10'
+"$KV_WINE" attrib +h "$KV_WORK_WIN\\config.kv"
+[[ $(kv_attributes "$KV_WORK_WIN\\config.kv") == *H* ]] || fail "attrib could not hide config.kv"
 kv_start_app
 
 program='C:\Program Files\My Tools\run it now.bat'
@@ -45,4 +47,6 @@ esac
 
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after $KV_VARIANT"
 assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' "$program" "$minutes"
+attributes=$(kv_attributes "$KV_WORK_WIN\\config.kv")
+[[ $attributes == *H* ]] || fail "config.kv is no longer hidden after the save: [$attributes]"
 kv_log "ok"

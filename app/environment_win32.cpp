@@ -32,7 +32,9 @@ std::vector<EnvironmentValue> ReadValues(HKEY root, const wchar_t* path) {
             continue;
         // Stored with or without its NUL; the text ends at the first one.
         std::wstring text(data.data(), bytes / sizeof(wchar_t));
-        text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+        size_t end = text.find(L'\0');
+        if (end != std::wstring::npos)
+            text.resize(end);
         values.push_back({std::wstring(name.data(), nameLength), text, type == REG_EXPAND_SZ});
     }
     return values;

@@ -109,7 +109,7 @@ bool SameEntries(PACL a, PACL b) {
     return true;
 }
 
-// A file's DACL and whether it is protected from inheritance; false when it
+// A file's DACL and whether it is protected from inheritance; no DACL when it
 // cannot be read (no file, or a file system without permissions).
 struct Permissions {
     PACL dacl = nullptr;

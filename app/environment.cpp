@@ -32,8 +32,9 @@ void Set(Variables& variables, const std::wstring& name, const std::wstring& val
     variables.emplace_back(name, value);
 }
 
-// %NAME% replaced by its value; an unknown name is left as written.
-std::wstring Expand(const std::wstring& text, const Variables& variables) {
+// %NAME% replaced by its value, looked up in first and then in variables; an
+// unknown name is left as written.
+std::wstring Expand(const std::wstring& text, const Variables& first, const Variables& variables) {
     std::wstring result;
     size_t at = 0;
     for (;;) {
@@ -42,7 +43,10 @@ std::wstring Expand(const std::wstring& text, const Variables& variables) {
         if (close == std::wstring::npos)
             return result + text.substr(at);
         result += text.substr(at, open - at);
-        const std::wstring* value = Find(variables, text.substr(open + 1, close - open - 1));
+        std::wstring name = text.substr(open + 1, close - open - 1);
+        const std::wstring* value = Find(first, name);
+        if (!value)
+            value = Find(variables, name);
         if (value) {
             result += *value;
             at = close + 1;
@@ -64,6 +68,23 @@ bool IsPerProcess(const std::wstring& name) {
     return false;
 }
 
+// A 32-bit process on 64-bit Windows sees WOW64's values of these; 64-bit
+// Explorer expands the registry's values with its own, which WOW64 keeps for
+// us under other names.
+Variables ExplorersOwn(const Variables& current) {
+    Variables own;
+    if (!Find(current, L"PROCESSOR_ARCHITEW6432"))
+        return own;
+    const wchar_t* const names[][2] = {{L"ProgramFiles", L"ProgramW6432"},
+                                       {L"CommonProgramFiles", L"CommonProgramW6432"},
+                                       {L"PROCESSOR_ARCHITECTURE", L"PROCESSOR_ARCHITEW6432"}};
+    for (const auto& name : names) {
+        if (const std::wstring* value = Find(current, name[1]))
+            own.emplace_back(name[0], *value);
+    }
+    return own;
+}
+
 bool HasPath(const std::vector<EnvironmentValue>& values) {
     for (const EnvironmentValue& value : values) {
         if (SameName(value.name, L"Path"))
@@ -73,13 +94,13 @@ bool HasPath(const std::vector<EnvironmentValue>& values) {
 }
 
 // systemPath: set for the user's key, whose Path follows the system's.
-void Apply(Variables& variables, const std::vector<EnvironmentValue>& values,
-           const std::wstring* systemPath) {
+void Apply(Variables& variables, const Variables& explorers,
+           const std::vector<EnvironmentValue>& values, const std::wstring* systemPath) {
     for (bool expandable : {false, true}) {
         for (const EnvironmentValue& value : values) {
             if (value.expandable != expandable || value.name.empty() || IsPerProcess(value.name))
                 continue;
-            std::wstring data = expandable ? Expand(value.data, variables) : value.data;
+            std::wstring data = expandable ? Expand(value.data, explorers, variables) : value.data;
             if (systemPath && !systemPath->empty() && SameName(value.name, L"Path"))
                 data = data.empty() ? *systemPath : *systemPath + L";" + data;
             Set(variables, value.name, data);
@@ -93,12 +114,13 @@ Variables EnvironmentChanges(const Variables& current, const std::vector<Environ
                              const std::vector<EnvironmentValue>& user,
                              const std::vector<EnvironmentValue>& volatileValues) {
     Variables built = current;
-    Apply(built, system, nullptr);
+    const Variables explorers = ExplorersOwn(current);
+    Apply(built, explorers, system, nullptr);
     std::wstring systemPath;
     if (HasPath(system))
         systemPath = *Find(built, L"Path");
-    Apply(built, user, &systemPath);
-    Apply(built, volatileValues, nullptr);
+    Apply(built, explorers, user, &systemPath);
+    Apply(built, explorers, volatileValues, nullptr);
     Variables changes;
     for (const auto& variable : built) {
         const std::wstring* before = Find(current, variable.first);

@@ -19,8 +19,9 @@ struct EnvironmentValue {
 // the user's and the volatile ones, each key's plain values first and its
 // expandable ones expanded against what is built so far. Path is the system's
 // followed by the user's. A variable only this process was started with stays;
-// those WOW64 sets for each process keep this process's values. The result
-// holds only the variables whose value is new.
+// those WOW64 sets for each process keep this process's values, but under
+// WOW64 the values are expanded with 64-bit Explorer's (%ProgramFiles% is
+// C:\Program Files). The result holds only the variables whose value is new.
 Variables EnvironmentChanges(const Variables& current, const std::vector<EnvironmentValue>& system,
                              const std::vector<EnvironmentValue>& user,
                              const std::vector<EnvironmentValue>& volatileValues);

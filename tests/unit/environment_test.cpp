@@ -28,4 +28,22 @@ TEST(EnvironmentChanges, RebuildsAsExplorerDoesAndKeepsWhatIsThisProcesssOwn) {
         {L"SystemRoot", L"C:\\Windows"},
         {L"NEW", L"volatile wins"}};
     EXPECT_EQ(changes, expected);
+
+    // The 32-bit build on 64-bit Windows: expanded as 64-bit Explorer does,
+    // while its own variables keep WOW64's values.
+    Variables wow64 = current;
+    wow64.insert(wow64.end(), {{L"PROCESSOR_ARCHITEW6432", L"AMD64"},
+                               {L"ProgramW6432", L"C:\\Program Files"},
+                               {L"CommonProgramFiles", L"C:\\Program Files (x86)\\Common Files"},
+                               {L"CommonProgramW6432", L"C:\\Program Files\\Common Files"}});
+    changes =
+        EnvironmentChanges(wow64, system,
+                           {{L"Path", L"%ProgramFiles%\\Tool\\bin;%CommonProgramFiles%\\x", true},
+                            {L"ARCH", L"%PROCESSOR_ARCHITECTURE%", true}},
+                           {});
+    expected = {{L"Path", L"C:\\Windows\\system32;C:\\Tools;C:\\Program Files\\Tool\\bin;"
+                          L"C:\\Program Files\\Common Files\\x"},
+                {L"SystemRoot", L"C:\\Windows"},
+                {L"ARCH", L"AMD64"}};
+    EXPECT_EQ(changes, expected);
 }

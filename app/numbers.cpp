@@ -16,10 +16,24 @@ std::wstring_view Trim(std::wstring_view text) {
     return text;
 }
 
+// An input method in full-width mode types U+FF10..U+FF19 for the digits, and
+// U+3000 for a blank: read as the ASCII the same keys give otherwise.
+std::wstring NarrowForms(std::wstring_view text) {
+    std::wstring narrow(text);
+    for (wchar_t& c : narrow) {
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c = static_cast<wchar_t>(c - 0xFF01 + 0x21);
+        else if (c == 0x3000)
+            c = L' ';
+    }
+    return narrow;
+}
+
 } // namespace
 
-std::optional<double> ParseNumber(std::wstring_view text, wchar_t decimalSeparator) {
-    text = Trim(text);
+std::optional<double> ParseNumber(std::wstring_view typed, wchar_t decimalSeparator) {
+    const std::wstring narrow = NarrowForms(typed);
+    std::wstring_view text = Trim(narrow);
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))

@@ -7,8 +7,8 @@
 #include <string_view>
 
 // A decimal number as a person types it: optional blanks, sign, digits with
-// the locale's decimal separator, optional exponent. Anything else, or a
-// value beyond the double range, is not a number.
+// the locale's decimal separator, optional exponent, in ASCII or full-width
+// forms. Anything else, or a value beyond the double range, is not a number.
 std::optional<double> ParseNumber(std::wstring_view text, wchar_t decimalSeparator);
 
 // Rounds to the nearest integer, ties to the even neighbour (2.5 -> 2,

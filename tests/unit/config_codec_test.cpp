@@ -20,6 +20,7 @@ TEST(DecodeConfig, ReadsBothLinesWithEitherLineEnd) {
         {L"C:\\a.bat\r\n2.5\r\n", L"C:\\a.bat", L"2"},
         {L"C:\\a.bat\r\n-3\r\n", L"C:\\a.bat", L"-3"},
         {L"C:\\a.bat\r\n 6 \r\n", L"C:\\a.bat", L"6"},
+        {L"C:\\a.bat\r\n\uFF10\uFF15\r\n", L"C:\\a.bat", L"5"}, // full-width 05
         // What the program itself writes when the user typed it: kept verbatim.
         {L"C:\\a.bat\r\nabc\r\n", L"C:\\a.bat", L"abc"},
         {L"C:\\a.bat\r\n99999\r\n", L"C:\\a.bat", L"99999"},

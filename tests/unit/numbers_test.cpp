@@ -16,6 +16,10 @@ TEST(ParseNumber, AcceptsWhatAPersonTypes) {
         {L"4.5", L'.', 4.5},     {L".5", L'.', 0.5},      {L"5.", L'.', 5.0},
         {L"1e3", L'.', 1000.0},  {L"2.5E-1", L'.', 0.25}, {L"4,5", L',', 4.5},
         {L"1e9", L'.', 1e9},
+        // Full-width forms, as an East Asian input method types them.
+        {L"\uFF11\uFF10", L'.', 10.0}, {L"\u3000\uFF15\u3000", L'.', 5.0},
+        {L"\uFF11\uFF0E\uFF15", L'.', 1.5}, {L"\uFF0D\uFF15", L'.', -5.0},
+        {L"\uFF14\uFF0C\uFF15", L',', 4.5}, {L"\uFF11\uFF45\uFF13", L'.', 1000.0},
     };
     for (const Case& c : cases) {
         std::optional<double> value = ParseNumber(c.text, c.separator);
@@ -49,7 +53,9 @@ TEST(ParseNumber, ShortDecimalsAreExactlyTheNearestDouble) {
 TEST(ParseNumber, RejectsEverythingElse) {
     const wchar_t* rejected[] = {L"",    L" ",   L"abc", L"5a",   L"a5",  L"5 5", L"--5",
                                  L"+",   L".",   L"e5",  L"5e",   L"5e+", L"1,5", L"0x10",
-                                 L"inf", L"nan", L"1e999", L"5..0"};
+                                 L"inf", L"nan", L"1e999", L"5..0",
+                                 // Other scripts' digits are not read as numbers.
+                                 L"\u0665", L"\u0967\u0966", L"\uFF15\uFF41"};
     for (const wchar_t* text : rejected)
         EXPECT_FALSE(ParseNumber(text, L'.').has_value()) << "accepted a non-number";
     // The decimal separator is the locale's, not always a dot.
@@ -85,6 +91,7 @@ TEST(WholeMinutes, OnlyWholeNumbersTheCounterCanReach) {
     EXPECT_EQ(WholeMinutes(L"1", L'.'), 1);
     EXPECT_EQ(WholeMinutes(L"32767", L'.'), 32767);
     EXPECT_EQ(WholeMinutes(L"1e2", L'.'), 100);
+    EXPECT_EQ(WholeMinutes(L"\uFF11\uFF10", L'.'), 10);
     const wchar_t* invalid[] = {L"",   L"abc", L"0",     L"-5",  L"4.5",
                                 L"1e9", L"99999", L"32768", L"0.0", L"-0"};
     for (const wchar_t* text : invalid)

@@ -336,6 +336,7 @@ Problems CheckVersion(const std::vector<std::uint8_t>& block) {
         {"FileVersion", KV_VERSION_TEXT},
         {"ProductVersion", KV_VERSION_TEXT},
         {"ProductName", KV_PRODUCT_NAME},
+        {"FileDescription", KV_PRODUCT_NAME}, // what Task Manager and every notice show
         {"OriginalFilename", "kelvarion.exe"},
     };
     for (const auto& [key, value] : wanted) {

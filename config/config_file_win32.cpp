@@ -213,23 +213,26 @@ DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun
                             ? FromAnsi(bytes, codePage)
                             : DecodeUnicode(bytes, module.savedEncoding);
     ConfigValues values = DecodeConfig(text, LocaleDecimalSeparator());
-    if (values.program) {
+    if (values.program)
         module.savedProgram = *values.program;
+    if (values.program && prgToRun)
         SetWindowTextW(prgToRun, values.program->c_str());
-    }
     if (values.minutesValue)
         module.savedMinutes = *values.minutesValue;
-    if (values.minutes)
+    if (values.minutes && everyNMins)
         SetWindowTextW(everyNMins, values.minutes->c_str());
     return 0;
 }
 
-DWORD SaveConfiguration(const std::wstring& path, ConfigEncoding encoding, HWND prgToRun,
+DWORD SaveConfiguration(const std::wstring& path, ConfigEncoding& encoding, HWND prgToRun,
                         HWND everyNMins) {
     std::wstring text = EncodeConfig(GetText(prgToRun), GetText(everyNMins));
     std::string bytes;
-    if (encoding == ConfigEncoding::Ansi ? !ToAnsi(text, bytes, GetACP())
-                                         : !EncodeUnicode(text, encoding, bytes))
+    // A path the code page cannot hold (a Cyrillic user name on a Western system)
+    // would be lost: UTF-8 holds it, and the reader knows it by its mark.
+    if (encoding == ConfigEncoding::Ansi && !ToAnsi(text, bytes, GetACP()))
+        encoding = ConfigEncoding::Utf8Bom;
+    if (encoding != ConfigEncoding::Ansi && !EncodeUnicode(text, encoding, bytes))
         return ERROR_NO_UNICODE_TRANSLATION;
     return ReplaceFileContents(path, bytes);
 }

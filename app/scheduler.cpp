@@ -37,15 +37,16 @@ TickOutcome OnTick(int16_t& tickCounter, ScheduleClock& clock, uint64_t now,
     if (now > clock.lastTick && now - clock.lastTick > kSleepGapMs)
         clock.retryUntil = now + kWakeRetryMs;
     clock.lastTick = now;
-    bool retry = clock.retryDue;
-    clock.retryDue = false;
 
     std::optional<int> minutes = WholeMinutes(minutesText, decimalSeparator);
     if (!minutes) {
-        // Time that passes while the value is unusable is not counted.
+        // Time that passes while the value is unusable is not counted; a
+        // retry due stays due.
         clock.countedTo = now;
         return {TickResult::Skipped, 0};
     }
+    bool retry = clock.retryDue;
+    clock.retryDue = false;
     // Minutes since the last start; wide enough for weeks asleep.
     uint64_t before = tickCounter > 1 ? static_cast<uint64_t>(tickCounter - 1) : 0;
     uint64_t counted = before + MinutesPassed(clock, now);
@@ -60,6 +61,8 @@ TickOutcome OnTick(int16_t& tickCounter, ScheduleClock& clock, uint64_t now,
         return {TickResult::NoProgram, 0};
 
     host.SetTrayState(TrayState::Running);
+    if (host.Leaving())
+        return {TickResult::Ended, 0};
     uint32_t error = host.StartHidden(programText);
     host.SetTrayState(TrayState::Waiting);
     if (error == 0)

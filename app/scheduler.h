@@ -15,6 +15,9 @@ public:
     // Starts the program text hidden without waiting; 0 on success, else the
     // system's error code.
     virtual uint32_t StartHidden(const std::wstring& programText) = 0;
+    // True once a way out has begun: the tray call may have let the session's
+    // end run in the middle of the tick.
+    virtual bool Leaving() = 0;
 };
 
 enum class TickResult {
@@ -23,6 +26,7 @@ enum class TickResult {
     NoProgram, // due, but the program text is empty: the counter restarts
     Launched,  // due, and the program was started
     Failed,    // due, and the start failed: the counter restarts all the same
+    Ended,     // due, but the program was ending by then: nothing was started
 };
 
 struct TickOutcome {

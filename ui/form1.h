@@ -24,6 +24,7 @@ public:
     // ILaunchHost
     void SetTrayState(TrayState state) override;
     uint32_t StartHidden(const std::wstring& programText) override;
+    bool Leaving() override { return leaving_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -18,9 +18,11 @@ public:
         started.push_back(programText);
         return failWith;
     }
+    bool Leaving() override { return leaving; }
     std::vector<std::string> events;
     std::vector<std::wstring> started;
     uint32_t failWith = 0;
+    bool leaving = false;
     ScheduleClock clock;
     uint64_t now = 0;
 };
@@ -156,6 +158,15 @@ TEST(OnTick, LaunchIsBracketedByRunningAndWaiting) {
     EXPECT_EQ(host.events, (std::vector<std::string>{"running", "start", "waiting"}));
     ASSERT_EQ(host.started.size(), 1u);
     EXPECT_EQ(host.started[0], L"C:\\My Tools\\job.bat -q");
+
+    // The session ended while the tray showed Running: nothing starts, the
+    // icon is not touched again, and no retry is kept, even just after waking.
+    host.events.clear();
+    host.leaving = true;
+    host.failWith = 53;
+    EXPECT_EQ(OnTick(counter, L"1", L"x.exe", L'.', host, 3 * kHour).result, TickResult::Ended);
+    EXPECT_EQ(host.events, (std::vector<std::string>{"running"}));
+    EXPECT_FALSE(host.clock.retryDue);
 }
 
 TEST(OnTick, FailedStartRestartsTheCountAndReportsTheError) {
@@ -178,6 +189,8 @@ TEST(OnTick, AStartThatFailsJustAfterWakingIsTriedOnceMore) {
     TickOutcome outcome = OnTick(counter, L"10", L"x.exe", L'.', host, 3 * kHour);
     EXPECT_EQ(outcome.result, TickResult::Failed);
     EXPECT_TRUE(outcome.retrying);
+    // A moment of an unusable value in the box does not cancel the retry.
+    EXPECT_EQ(OnTick(counter, L"", L"x.exe", L'.', host).result, TickResult::Skipped);
     outcome = OnTick(counter, L"10", L"x.exe", L'.', host);
     EXPECT_EQ(outcome.result, TickResult::Failed);
     EXPECT_FALSE(outcome.retrying);

@@ -38,3 +38,17 @@ ConfigValues DecodeConfig(std::wstring_view text, wchar_t decimalSeparator) {
 std::wstring EncodeConfig(const std::wstring& program, const std::wstring& minutes) {
     return program + L"\r\n" + minutes + L"\r\n";
 }
+
+bool ReadMayBeRetried(uint32_t error) {
+    switch (error) {
+    case 32:  // ERROR_SHARING_VIOLATION
+    case 33:  // ERROR_LOCK_VIOLATION
+    case 362: // ERROR_CLOUD_FILE_PROVIDER_NOT_RUNNING
+    case 388: // ERROR_CLOUD_FILE_NETWORK_UNAVAILABLE
+    case 391: // ERROR_CLOUD_FILE_IN_USE
+    case 426: // ERROR_CLOUD_FILE_REQUEST_TIMEOUT
+        return true;
+    default:
+        return false;
+    }
+}

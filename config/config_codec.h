@@ -18,4 +18,9 @@ struct ConfigValues {
 // kept as written, so nothing the user saved is lost.
 ConfigValues DecodeConfig(std::wstring_view text, wchar_t decimalSeparator);
 
+// A read refused for a while only: another program holds the file (a virus
+// scanner, a backup), or its cloud provider has not brought it yet. Such a
+// read is tried again later; any other error is final.
+bool ReadMayBeRetried(uint32_t error);
+
 std::wstring EncodeConfig(const std::wstring& program, const std::wstring& minutes);

@@ -5,6 +5,7 @@
 #include "app/launcher_win32.h"
 #include "app/module1.h"
 #include "app/text_win32.h"
+#include "config/config_codec.h"
 #include "config/config_file_win32.h"
 #include "config/config_path.h"
 #include "resources/resource_ids.h"
@@ -191,6 +192,7 @@ void Form1::Form1_Load(int showCommand, bool inTray) {
         // Held by a scanner or a backup at log-on, perhaps: its settings are
         // not ours to overwrite with the defaults.
         configUnreadable_ = true;
+        configRetry_ = ReadMayBeRetried(unreadable);
         startProgram_ = GetText(prgToRun);
         startMinutes_ = GetText(everyNMins);
         tray_->ShowNotice(L"Kelvarion could not read its settings",
@@ -361,6 +363,8 @@ void Form1::Timer1_Timer() {
         return;
     if (ticksAreMinutes_)
         testClock_ += kMinuteMs;
+    if (configRetry_)
+        ConfigRetry();
     std::wstring program = GetText(Control(ControlId::prgToRun));
     TickOutcome outcome =
         OnTick(module1.tickCounter, module1.scheduleClock, Now(),
@@ -373,6 +377,20 @@ void Form1::Timer1_Timer() {
         tray_->ShowNotice(L"Kelvarion could not start the program",
                           BalloonText(program, SystemErrorText(outcome.error)));
     }
+}
+
+// config.kv, held at start-up, is read once it is let go, into the boxes the
+// user has not changed since; the minutes counted so far stay counted. Only a
+// hold is waited out: another error, or a file gone, ends the tries.
+void Form1::ConfigRetry() {
+    HWND prgToRun = Control(ControlId::prgToRun);
+    HWND everyNMins = Control(ControlId::everyNMins);
+    DWORD error = LoadConfiguration(configPath_, module1,
+                                    GetText(prgToRun) == startProgram_ ? prgToRun : nullptr,
+                                    GetText(everyNMins) == startMinutes_ ? everyNMins : nullptr);
+    configRetry_ = error != 0 && ReadMayBeRetried(error);
+    if (error == 0)
+        configUnreadable_ = false;
 }
 
 void Form1::SetTrayState(TrayState state) { tray_->SetTrayState(state); }

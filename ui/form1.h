@@ -49,6 +49,7 @@ private:
     void butExit_Click();
     void mPopExit_Click();
     void TaskbarCreated();
+    void ConfigRetry();
 
     // Tray
     void HandleTrayMessage(LPARAM event);
@@ -91,6 +92,8 @@ private:
     bool saveFailureTold_ = false;
     bool sessionEnding_ = false; // log-off, shut-down or the Restart Manager's close
     // config.kv was there but could not be read: what the boxes held then.
+    // While another program holds it, it is read again at every tick.
     bool configUnreadable_ = false;
+    bool configRetry_ = false;
     std::wstring startProgram_, startMinutes_;
 };

@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
+#include "app/handles_win32.h"
 #include "app/module1.h"
+#include "app/single_instance.h"
+#include "ui/browse_win32.h"
 #include "ui/form1.h"
 
 Module1 module1;
@@ -26,6 +29,24 @@ void RestrictDllSearch() {
         SetDllDirectoryW(L"");
 }
 
+// The folder as the file system compares names: long form, upper-cased.
+std::wstring FolderKey(std::wstring folder) {
+    if (DWORD length = GetLongPathNameW(folder.c_str(), nullptr, 0)) {
+        std::wstring longForm(length, L'\0');
+        length = GetLongPathNameW(folder.c_str(), &longForm[0], length);
+        if (length > 0 && length < longForm.size()) {
+            longForm.resize(length);
+            folder = longForm;
+        }
+    }
+    std::wstring key(folder.size(), L'\0');
+    int size = static_cast<int>(folder.size());
+    if (size == 0 || LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, folder.c_str(), size,
+                                   &key[0], size, nullptr, nullptr, 0) != size)
+        return folder;
+    return key;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -34,13 +55,30 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
     RestrictDllSearch();
 
+    // Nothing has moved the working directory yet: this is where config.kv lives.
+    std::wstring folder = Win32WorkingDirectory().Get();
+    bool inTray = StartsInTray(GetCommandLineW(), showCommand);
+    uint64_t folderHash = FolderHash(FolderKey(folder));
+    std::wstring mutexName = InstanceMutexName(folderHash);
+    SetLastError(0);
+    UniqueKernelHandle oneCopy(CreateMutexW(nullptr, FALSE, mutexName.c_str()));
+    switch (DecideStart(static_cast<bool>(oneCopy), GetLastError(), inTray)) {
+    case StartAction::Run:
+        break;
+    case StartAction::ShowRunningCopy:
+        Form1::ShowRunningCopy(folderHash);
+        return 0;
+    case StartAction::End:
+        return 0;
+    }
+
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     Form1 form;
-    if (!Form1::Register(instance) || !form.Create(instance))
+    if (!Form1::Register(instance) || !form.Create(instance, folder, folderHash))
         return 1;
-    form.Form1_Load(showCommand, StartsInTray(GetCommandLineW(), showCommand));
+    form.Form1_Load(showCommand, inTray);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

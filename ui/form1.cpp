@@ -23,6 +23,10 @@ constexpr UINT kTimer1Interval = 60000;
 constexpr UINT_PTR kTrayRetryTimer = 2;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// Marks the main window with the hash of its config.kv's folder, for a second
+// copy to find; and the message that copy sends it.
+constexpr const wchar_t* kFolderProperty = L"KelvarionFolder";
+constexpr const wchar_t* kShowMessageName = L"Kelvarion.ShowWindow";
 
 // Dialogs, message boxes and the Open dialog alike are cancelled.
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
@@ -30,6 +34,28 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
     GetClassNameW(window, className, 16);
     if (lstrcmpW(className, L"#32770") == 0)
         PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+// The low 32 bits: what a window property holds for builds of either width.
+HANDLE FolderMark(uint64_t folderHash) {
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(static_cast<uint32_t>(folderHash)));
+}
+
+struct CopySearch {
+    HANDLE mark;
+    HWND found;
+};
+
+BOOL CALLBACK FindCopy(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<CopySearch*>(param);
+    wchar_t className[32] = L"";
+    GetClassNameW(window, className, 32);
+    if (lstrcmpW(className, kForm1Class) == 0 &&
+        GetPropW(window, kFolderProperty) == search->mark) {
+        search->found = window;
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -61,15 +87,31 @@ bool Form1::Register(HINSTANCE instance) {
     return RegisterClassExW(&windowClass) != 0;
 }
 
-bool Form1::Create(HINSTANCE instance) {
+bool Form1::Create(HINSTANCE instance, const std::wstring& folder, uint64_t folderHash) {
     instance_ = instance;
-    // Nothing has moved the working directory yet: this is where config.kv lives.
-    startFolder_ = Win32WorkingDirectory().Get();
+    startFolder_ = folder;
     configPath_ = ConfigPathIn(startFolder_);
     ticksAreMinutes_ = GetEnvironmentVariableW(L"KV_E2E_TICK_CLOCK", nullptr, 0) != 0;
     CreateWindowExW(kExStyle, kForm1Class, kForm1Caption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    if (hwnd_)
+        SetPropW(hwnd_, kFolderProperty, FolderMark(folderHash));
     return hwnd_ != nullptr;
+}
+
+bool Form1::ShowRunningCopy(uint64_t folderHash) {
+    CopySearch search{FolderMark(folderHash), nullptr};
+    EnumWindows(FindCopy, reinterpret_cast<LPARAM>(&search));
+    if (!search.found)
+        return false;
+    // The user started us: the right to come to the front passes to that copy.
+    DWORD process = 0;
+    GetWindowThreadProcessId(search.found, &process);
+    AllowSetForegroundWindow(process);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(search.found, RegisterWindowMessageW(kShowMessageName), 0, 0,
+                        SMTO_ABORTIFHUNG, 10000, &answer);
+    return true;
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -132,6 +174,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             TaskbarCreated();
             return 0;
         }
+        if (message == showMessage_ && message != 0) {
+            if (!leaving_)
+                ShowConfigurationWindow();
+            return 0;
+        }
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -152,10 +199,12 @@ void Form1::Form1_Create() {
     shell_.emplace(hwnd_, icons_);
     tray_.emplace(module1.trayIconData, *shell_);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
-    // Run as administrator, the window would not hear the unelevated shell:
-    // messages above WM_USER from a lower integrity level are dropped unless let in.
-    ChangeWindowMessageFilterEx(hwnd_, taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
-    ChangeWindowMessageFilterEx(hwnd_, kTrayCallbackMessage, MSGFLT_ALLOW, nullptr);
+    showMessage_ = RegisterWindowMessageW(kShowMessageName);
+    // Run as administrator, the window would not hear the unelevated shell, nor
+    // an unelevated second copy: messages above WM_USER from a lower integrity
+    // level are dropped unless let in.
+    for (UINT message : {taskbarCreatedMessage_, showMessage_, UINT{kTrayCallbackMessage}})
+        ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
 }
 
 void Form1::LayOut() {
@@ -341,6 +390,7 @@ void Form1::Form1_EndSession(bool ending) {
 
 void Form1::Form1_Destroy() {
     StopTimers();
+    RemovePropW(hwnd_, kFolderProperty);
     PostQuitMessage(0);
 }
 

@@ -16,8 +16,12 @@ class Form1 : public ILaunchHost {
 public:
     static bool Register(HINSTANCE instance);
     // Creates the window hidden; Form1_Load shows it, unless the start goes
-    // quietly into the tray.
-    bool Create(HINSTANCE instance);
+    // quietly into the tray. folder: the working directory at start-up, where
+    // config.kv lives; folderHash marks the window as the copy for it.
+    bool Create(HINSTANCE instance, const std::wstring& folder, uint64_t folderHash);
+    // A second start on the same config.kv: the copy running for it shows its
+    // window, in front. False when no such window is found.
+    static bool ShowRunningCopy(uint64_t folderHash);
     void Form1_Load(int showCommand, bool inTray);
     HWND Handle() const { return hwnd_; }
 
@@ -85,6 +89,7 @@ private:
     bool ticksAreMinutes_ = false;
     uint64_t testClock_ = 0;
     UINT taskbarCreatedMessage_ = 0;
+    UINT showMessage_ = 0;      // from a second copy started on our config.kv
     int modalDepth_ = 0;        // modal dialogs open over this window
     bool exitRequested_ = false; // ended while a modal dialog was open
     bool leaving_ = false;       // a way out has begun: nothing more starts

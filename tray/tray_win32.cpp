@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "resources/resource_ids.h"
+#include "ui/dpi_win32.h"
 
 namespace {
 
@@ -24,37 +25,41 @@ UniqueIcon LoadIconAt(HINSTANCE instance, int id, int size) {
         LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
-using LoadIconMetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
-
-// The notification area draws its icons at the small-icon size of the system's DPI,
-// whichever monitor our window is on. LoadIconMetric exists only in Common Controls 6.
-UniqueIcon LoadTrayIcon(HINSTANCE instance, int id) {
-    static HMODULE comctl32 = GetModuleHandleW(L"comctl32.dll");
-    static auto loadIconMetric =
-        comctl32 ? reinterpret_cast<LoadIconMetricFn>(
-                       reinterpret_cast<void*>(GetProcAddress(comctl32, "LoadIconMetric")))
-                 : nullptr;
-    HICON icon = nullptr;
-    if (loadIconMetric &&
-        SUCCEEDED(loadIconMetric(instance, MAKEINTRESOURCEW(id), 0 /* LIM_SMALL */, &icon)))
-        return UniqueIcon(icon);
-    return LoadIconAt(instance, id, GetSystemMetrics(SM_CXSMICON));
+// After a change of the display scaling GetSystemMetrics still gives the size
+// of the DPI we started with: the taskbar's monitor tells the size now.
+int TrayIconSize() {
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    int dpi = taskbar ? MonitorDpi(taskbar) : 0;
+    return dpi > 0 ? MetricForDpi(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
 }
 
 } // namespace
+
+void TrayIcons::Load(HINSTANCE instance) {
+    int size = TrayIconSize();
+    app = LoadIconAt(instance, IDI_KV_APP, size);
+    waiting = LoadIconAt(instance, IDI_KV_WAITING, size);
+    running = LoadIconAt(instance, IDI_KV_RUNNING, size);
+}
+
+uint32_t TrayIcons::Same(const TrayIcons& before, uint32_t shown) const {
+    if (shown == HandleBits(before.running.get()))
+        return HandleBits(running.get());
+    if (shown == HandleBits(before.waiting.get()))
+        return HandleBits(waiting.get());
+    return HandleBits(app.get());
+}
 
 void IconSet::Load(HINSTANCE instance, int dpi) {
     int big = MetricForDpi(SM_CXICON, dpi);
     int small = MetricForDpi(SM_CXSMICON, dpi);
     appBig = LoadIconAt(instance, IDI_KV_APP, big);
     appSmall = LoadIconAt(instance, IDI_KV_APP, small);
-    appTray = LoadTrayIcon(instance, IDI_KV_APP);
     waitingBig = LoadIconAt(instance, IDI_KV_WAITING, big);
     waitingSmall = LoadIconAt(instance, IDI_KV_WAITING, small);
-    waitingTray = LoadTrayIcon(instance, IDI_KV_WAITING);
     runningBig = LoadIconAt(instance, IDI_KV_RUNNING, big);
     runningSmall = LoadIconAt(instance, IDI_KV_RUNNING, small);
-    runningTray = LoadTrayIcon(instance, IDI_KV_RUNNING);
+    tray.Load(instance);
 }
 
 bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {
@@ -79,7 +84,7 @@ uint32_t Win32TrayShell::ShowStateIcon(TrayState state) {
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     // The same picture, drawn for the notification area's size.
-    return HandleBits(running ? icons_.runningTray.get() : icons_.waitingTray.get());
+    return HandleBits(running ? icons_.tray.running.get() : icons_.tray.waiting.get());
 }
 
 void Win32TrayShell::ShowBalloon(const TrayIconData& record, const std::wstring& title,

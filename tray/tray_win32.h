@@ -8,12 +8,22 @@
 #include "app/handles_win32.h"
 #include "tray/tray_record.h"
 
-// The icons, each loaded once: the window's at the sizes its DPI asks for, the tray's at
-// the notification area's size.
+// The tray's pictures, at the size the notification area draws them: the
+// small-icon size of the DPI of the taskbar's monitor.
+struct TrayIcons {
+    UniqueIcon app, waiting, running;
+
+    void Load(HINSTANCE instance);
+    // The handle here of the picture that shown is in before.
+    uint32_t Same(const TrayIcons& before, uint32_t shown) const;
+};
+
+// The icons, each loaded once: the window's at the sizes its DPI asks for.
 struct IconSet {
-    UniqueIcon appBig, appSmall, appTray;
-    UniqueIcon waitingBig, waitingSmall, waitingTray;
-    UniqueIcon runningBig, runningSmall, runningTray;
+    UniqueIcon appBig, appSmall;
+    UniqueIcon waitingBig, waitingSmall;
+    UniqueIcon runningBig, runningSmall;
+    TrayIcons tray;
 
     void Load(HINSTANCE instance, int dpi);
 };

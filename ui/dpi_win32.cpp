@@ -14,8 +14,9 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-// Windows 8.1 has per-monitor DPI but not GetDpiForWindow: ask for the DPI of the monitor
-// the window is on. shcore.dll comes with 8.1 and is loaded from the system folder only.
+} // namespace
+
+// shcore.dll comes with 8.1 and is loaded from the system folder only.
 int MonitorDpi(HWND window) {
     wchar_t path[MAX_PATH];
     UINT length = GetSystemDirectoryW(path, MAX_PATH);
@@ -36,9 +37,8 @@ int MonitorDpi(HWND window) {
     return static_cast<int>(dpiX);
 }
 
-} // namespace
-
-// Windows 10 1607 and later: the window's own DPI; 8.1: its monitor's; 7 and 8: the system's.
+// Windows 10 1607 and later: the window's own DPI; 8.1 has per-monitor DPI but not
+// GetDpiForWindow, so its monitor's; 7 and 8: the system's.
 int WindowDpi(HWND window) {
     static auto forWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
     int dpi = forWindow ? static_cast<int>(forWindow(window)) : MonitorDpi(window);

@@ -6,6 +6,8 @@
 #include "app/handles_win32.h"
 
 int WindowDpi(HWND window);
+// The DPI of the monitor a window is on (any process's); 0 before Windows 8.1.
+int MonitorDpi(HWND window);
 // The outer size of a window whose client area is clientWidth x clientHeight.
 SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi);
 // The system's message font at the given DPI.

@@ -232,7 +232,7 @@ void Form1::Form1_Load(int showCommand, bool inTray) {
         ShowWindow(hwnd_, showCommand);
         UpdateWindow(hwnd_);
     }
-    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.appTray.get())))
+    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.tray.app.get())))
         SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
     HWND prgToRun = Control(ControlId::prgToRun);
     HWND everyNMins = Control(ControlId::everyNMins);
@@ -310,7 +310,7 @@ void Form1::ReloadIcons() {
     if (shown == old.appSmall.get()) { // no launch yet: still the application icon
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_.appBig.get()));
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_.appSmall.get()));
-        tray_->ChangeIcon(HandleBits(icons_.appTray.get()));
+        tray_->ChangeIcon(HandleBits(icons_.tray.app.get()));
     } else {
         tray_->SetTrayState(tray_->State());
     }
@@ -510,6 +510,12 @@ void Form1::mPopExit_Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 void Form1::TaskbarCreated() {
     if (leaving_)
         return;
+    // It also comes after a change of the display scaling: the pictures are
+    // made again at the size the notification area now draws them. The old
+    // ones go once the shell has the new.
+    TrayIcons old = std::move(icons_.tray);
+    icons_.tray.Load(instance_);
+    module1.trayIconData.hIcon = icons_.tray.Same(old, module1.trayIconData.hIcon);
     if (tray_->AddAgain())
         KillTimer(hwnd_, kTrayRetryTimer);
     else // refused by the new taskbar too: tried again, as at log-on

@@ -28,7 +28,8 @@ resources=$(x86_64-w64-mingw32-windres -J coff -O rc -i "$exe") ||
 got=$(sed -n 's/.*file format //p' <<<"$headers")
 [ "$got" = "$format" ] || { problem "the file format is $got, not $format"; exit 1; }
 field() { awk -v name="$1" '$1 == name { print $2; exit }' <<<"$headers"; }
-[ "$(field Subsystem)" = 00000002 ] || problem "the subsystem is $(field Subsystem), not the Windows GUI (2)"
+got=$(sed -n 's/^Subsystem\s*//p' <<<"$headers" | tr -s '\t' ' ')
+[ "$got" = "00000002 (Windows GUI)" ] || problem "the subsystem is $got, not 00000002 (Windows GUI)"
 for part in OSystem:"operating system" Subsystem:subsystem; do
     got=$(field "Major${part%%:*}Version").$(field "Minor${part%%:*}Version")
     [ "$got" = 6.0 ] || problem "the ${part#*:} version is $got, not 6.0"
@@ -66,7 +67,7 @@ else
     for identity in "$own":"Kelvarion's assemblyIdentity" "$controls":"the Common-Controls dependency"; do
         what=${identity##*:} path=${identity%:*}
         if [ "$(xpath "count($path)")" = 0 ]; then
-            problem "the manifest has no $what"
+            problem "$what is missing from the manifest"
         elif ! got=$(xpath "string($path/@processorArchitecture)") || [ -z "$got" ]; then
             problem "$what names no processorArchitecture"
         elif [ "$got" != "$manifest_arch" ] && [ "$got" != "*" ]; then
@@ -80,20 +81,15 @@ fi
 
 define() { sed -n "s/^#define $1 //p" "$src/resources/version.h"; }
 version=$(awk '/^[0-9]+ VERSIONINFO$/ { on = 1 } on; on && /^END$/ { exit }' <<<"$resources")
-if [ -z "$version" ]; then
-    problem "there is no version block"
-fi
-for entry in FILEVERSION PRODUCTVERSION; do
-    got=$(sed -n "s/^ $entry //p" <<<"$version")
-    [ "$got" = "$(define KV_VERSION_RC)" ] ||
-        problem "the version block's $entry is $got, not $(define KV_VERSION_RC)"
-done
-for entry in FileVersion:"$(define KV_VERSION_TEXT)" ProductVersion:"$(define KV_VERSION_TEXT)" \
+[ -n "$version" ] || problem "there is no version block"
+for entry in FILEVERSION:"$(define KV_VERSION_RC)" PRODUCTVERSION:"$(define KV_VERSION_RC)" \
+    FileVersion:"$(define KV_VERSION_TEXT)" ProductVersion:"$(define KV_VERSION_TEXT)" \
     ProductName:"$(define KV_PRODUCT_NAME)" FileDescription:'"Kelvarion"' \
     OriginalFilename:'"kelvarion.exe"'; do
     key=${entry%%:*} want=${entry#*:}
-    got=$(sed -n "s/^ *VALUE \"$key\", //p" <<<"$version")
-    [ "$got" = "$want" ] || problem "the version block's $key is ${got:-missing}, not $want"
+    got=$(sed -n -e "s/^ $key //p" -e "s/^ *VALUE \"$key\", //p" <<<"$version")
+    [ -z "$version" ] || [ "$got" = "$want" ] ||
+        problem "the version block's $key is ${got:-missing}, not $want"
 done
 
 # --- the icons: each group as make_icons wrote it, each image once, byte for byte its PNG ---
@@ -135,9 +131,10 @@ while read -r group file; do
             problem "$what says icon $id has $bytes bytes; it has ${image_bytes[$id]}"
         fi
     done <<<"$directory"
+    differ=$(paste -d: <(cat <<<"$directory") <(entries <"$src/$file") |
+        awk -F: '$1 != $2 { printf "%s%s where the file has %s", s, $1, $2; s = "; " }')
     cmp -s <(wrestool -x --raw --type=14 --name="$group" "$exe") "$src/$file" ||
-        problem "$what is not $file byte for byte: it lists (size bits bytes icon)" \
-            "$(paste -sd, <<<"$directory"), the file $(entries <"$src/$file" | paste -sd,)"
+        problem "$what is not $file byte for byte (size bits bytes icon): ${differ:-in its header}"
 done < <(sed -n 's/^\([0-9]*\) 14 "\(.*\)"$/\1 \2/p' "$icons_rc")
 
 for id in $(printf '%s\n' "${!image_bytes[@]}" | sort -n); do
@@ -147,7 +144,7 @@ for id in $(printf '%s\n' "${!image_bytes[@]}" | sort -n); do
         problem "icon $id holds the same image as icon ${seen[$sum]}: it should be stored once"
     seen[$sum]=$id
     if [ -z "${committed[$id]:-}" ]; then
-        problem "icon $id is not one of the images $icons_rc embeds"
+        problem "icon $id is not one of the images resources/icons/generated/icons.rc embeds"
     elif ! cmp -s <(wrestool -x --raw --type=3 --name="$id" "$exe") "$src/${committed[$id]}"; then
         problem "icon $id is not ${committed[$id]} byte for byte: run make_icons and rebuild"
     fi

@@ -100,9 +100,9 @@ while read -r id bytes; do
     image_bytes[$id]=$bytes
 done < <(wrestool -l --type=3 "$exe" | sed -n 's/^--type=3 --name=\([0-9]*\) .*size=\([0-9]*\)\]$/\1 \2/p')
 icons_rc=$src/resources/icons/generated/icons.rc
-while read -r id type file; do
-    [ "$type" = 3 ] && committed[$id]=$file
-done < <(sed -n 's/^\([0-9]*\) \([0-9]*\) "\(.*\)"$/\1 \2 \3/p' "$icons_rc")
+while read -r id file; do
+    committed[$id]=$file
+done < <(sed -n 's/^\([0-9]*\) 3 "\(.*\)"$/\1 \2/p' "$icons_rc")
 
 # A group directory (GRPICONDIRENTRY): "size bits bytes id" for each entry.
 entries() {

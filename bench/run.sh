@@ -69,9 +69,8 @@ SIZE_GOAL=$(sed -n 's/.*-DKV_LIMIT=\([0-9]*\).*/\1/p' "$REPO/CMakeLists.txt" | h
 [[ $SIZE_GOAL =~ ^[0-9]+$ ]] || { echo "run.sh: no KV_LIMIT for exe_size_32bit in CMakeLists.txt" >&2; exit 2; }
 # Start-up time, CPU time to start and memory, against the same-window floor.
 GOAL_RATIO=1.05
-# DLLs every Windows since XP ships in its system folder.
-WINDOWS_DLLS=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ntdll.dll
- ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll winspool.drv "
+# DLLs every Windows since XP ships in its system folder: the exe_resources_* tests' list.
+WINDOWS_DLLS=$REPO/tools/windows_dlls.txt
 
 # shellcheck disable=SC2034  # read by lib.sh
 KV_CASE=bench
@@ -363,8 +362,7 @@ imports() { "$CROSS-objdump" -p "$1" | awk '/DLL Name:/ { print $3 }'; }
 mapfile -t DLLS < <(imports "$KV_EXE")
 FOREIGN=()
 for dll in "${DLLS[@]}"; do
-    lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
-    [[ $WINDOWS_DLLS == *" $lower "* ]] || FOREIGN+=("$dll")
+    grep -qixF "$dll" "$WINDOWS_DLLS" || FOREIGN+=("$dll")
 done
 
 # Bytes by origin, from the linker map: input sections counted into the output sections
@@ -695,8 +693,9 @@ readme_table() {
     echo "($TICK_MS ms) above the same-window floor's."
     echo
     echo "**Size and imports.** \`stat\` of the stripped kelvarion.exe and"
-    echo "\`$CROSS-objdump -p | grep 'DLL Name'\`; each DLL is checked against a list of"
-    echo "DLLs every Windows since XP has in its system folder (msvcrt.dll is one of them)."
+    echo "\`$CROSS-objdump -p | grep 'DLL Name'\`; each DLL is checked against"
+    echo "\`tools/windows_dlls.txt\`, the DLLs every Windows since XP has in its system folder"
+    echo "(msvcrt.dll is one of them), as the exe_resources_* tests do."
 } >"$OUT"
 
 kv_log "wrote $OUT after $ELAPSED s"

@@ -7,16 +7,9 @@ namespace kvicons {
 
 namespace {
 
-constexpr std::size_t kDirectoryHeader = 6;
-constexpr std::size_t kDirectoryEntry = 14;
-
 void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v & 0xFF));
     out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
-std::uint32_t get16(std::span<const std::uint8_t> in, std::size_t at) {
-    return static_cast<std::uint32_t>(in[at] | in[at + 1] << 8);
 }
 
 } // namespace
@@ -36,29 +29,6 @@ std::vector<std::uint8_t> encodeGroupDirectory(const std::vector<GroupEntry>& en
         put16(out, e.imageId);
     }
     return out;
-}
-
-std::optional<std::vector<GroupEntry>> parseGroupDirectory(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < kDirectoryHeader || get16(bytes, 0) != 0 || get16(bytes, 2) != 1) {
-        return std::nullopt;
-    }
-    const std::size_t count = get16(bytes, 4);
-    if (bytes.size() != kDirectoryHeader + count * kDirectoryEntry) {
-        return std::nullopt;
-    }
-    std::vector<GroupEntry> entries;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = kDirectoryHeader + i * kDirectoryEntry;
-        if (bytes[at] != bytes[at + 1] || bytes[at + 2] != 0 || bytes[at + 3] != 0 ||
-            get16(bytes, at + 4) != 1) {
-            return std::nullopt;
-        }
-        entries.push_back({bytes[at] == 0 ? 256 : bytes[at],
-                           static_cast<std::uint16_t>(get16(bytes, at + 6)),
-                           get16(bytes, at + 8) | get16(bytes, at + 10) << 16,
-                           static_cast<std::uint16_t>(get16(bytes, at + 12))});
-    }
-    return entries;
 }
 
 std::optional<std::vector<NamedPicture>> loadPictures(const std::string& sourceDir,

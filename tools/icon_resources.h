@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -24,13 +23,9 @@ struct GroupEntry {
     std::uint16_t bitCount; // 32
     std::uint32_t bytes;    // of the image resource
     std::uint16_t imageId;  // the RT_ICON id
-
-    bool operator==(const GroupEntry&) const = default;
 };
 
 std::vector<std::uint8_t> encodeGroupDirectory(const std::vector<GroupEntry>& entries);
-// Empty when the bytes are not an icon group directory of exactly those entries.
-std::optional<std::vector<GroupEntry>> parseGroupDirectory(std::span<const std::uint8_t> bytes);
 
 struct IconImage {
     std::uint16_t id; // RT_ICON id, from 1

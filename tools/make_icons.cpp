@@ -3,7 +3,7 @@
 // them. Run it after editing a .txt and commit the results; the unit tests check they agree.
 #include "tools/icon_art.h"
 #include "tools/icon_resources.h"
-#include "tools/png_codec.h"
+#include "tools/png_encoder.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,15 +1,16 @@
 #include "tools/icon_art.h"
 #include "tools/icon_resources.h"
-#include "tools/png_codec.h"
+#include "tools/png_encoder.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
+#include <png.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -115,6 +116,30 @@ int countAll(const Art& art, int colour) {
     return count(art, colour, 0, 0, art.size - 1, art.size - 1);
 }
 
+// The pixels of a PNG as libpng reads it, an outside check on make_icons' encoder; empty
+// unless it is a square of 8-bit RGBA, as make_icons writes them.
+std::optional<Image> decodePng(const std::vector<std::uint8_t>& png) {
+    png_image read{};
+    read.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&read, png.data(), png.size())) {
+        ADD_FAILURE() << "libpng: " << read.message;
+        return std::nullopt;
+    }
+    Image image;
+    image.size = static_cast<int>(read.width);
+    image.rgba.resize(PNG_IMAGE_SIZE(read));
+    const bool asWritten = read.format == PNG_FORMAT_RGBA && read.width == read.height;
+    if (!png_image_finish_read(&read, nullptr, image.rgba.data(), 0, nullptr)) {
+        ADD_FAILURE() << "libpng: " << read.message;
+        return std::nullopt;
+    }
+    if (!asWritten) {
+        ADD_FAILURE() << "not a square of 8-bit RGBA";
+        return std::nullopt;
+    }
+    return image;
+}
+
 // ---- the committed files ----
 
 TEST(CommittedIcons, GeneratedFilesHoldTheArtAtEverySize) {
@@ -130,9 +155,7 @@ TEST(CommittedIcons, GeneratedFilesHoldTheArtAtEverySize) {
         const std::vector<std::uint8_t> png = readBytes(dir + image.file);
         pngBytes[image.id] = static_cast<std::uint32_t>(png.size());
         // Pixels, not bytes: another zlib build may compress the same pixels differently.
-        const kvicons::PngDecodeResult decoded = kvicons::decodePng(png);
-        ASSERT_TRUE(decoded.image.has_value()) << decoded.error;
-        EXPECT_TRUE(*decoded.image == image.image) << stale;
+        EXPECT_TRUE(decodePng(png) == image.image) << stale;
         // The zlib header's level field: 3 is what levels 7 to 9 write.
         ASSERT_GT(png.size(), 43u);
         EXPECT_EQ(png[42] >> 6, 3) << "not compressed at the highest level";
@@ -140,15 +163,12 @@ TEST(CommittedIcons, GeneratedFilesHoldTheArtAtEverySize) {
     for (const kvicons::IconGroup& group : plan.groups) {
         SCOPED_TRACE(group.file);
         expectedFiles.insert(group.file);
-        const auto entries = kvicons::parseGroupDirectory(readBytes(dir + group.file));
-        ASSERT_TRUE(entries.has_value()) << stale;
-        ASSERT_EQ(entries->size(), kvicons::kIconSizes.size()) << stale;
-        for (std::size_t i = 0; i < entries->size(); ++i) {
+        std::vector<kvicons::GroupEntry> entries;
+        for (std::size_t i = 0; i < group.imageIds.size(); ++i) {
             const std::uint16_t id = group.imageIds[i];
-            EXPECT_EQ((*entries)[i],
-                      (kvicons::GroupEntry{kvicons::kIconSizes[i], 32, pngBytes[id], id}))
-                << "size " << kvicons::kIconSizes[i] << ": " << stale;
+            entries.push_back({kvicons::kIconSizes[i], 32, pngBytes[id], id});
         }
+        EXPECT_EQ(readBytes(dir + group.file), kvicons::encodeGroupDirectory(entries)) << stale;
     }
     EXPECT_EQ(readText(dir + kvicons::kRcFragment), kvicons::rcFragment(plan)) << stale;
 
@@ -210,17 +230,6 @@ TEST(GroupDirectory, LaysOutEachEntryInFourteenBytes) {
         0,  0,  0, 0, 1, 0, 32, 0, 0x58, 0x1B, 0,    0, 0x2C, 1, // 256 px is written as 0
     };
     EXPECT_EQ(bytes, expected);
-    EXPECT_EQ(kvicons::parseGroupDirectory(bytes), entries);
-
-    std::vector<std::uint8_t> cursors = bytes;
-    cursors[2] = 2;
-    std::vector<std::uint8_t> short1 = bytes;
-    short1.pop_back();
-    std::vector<std::uint8_t> notSquare = bytes;
-    notSquare[7] = 20;
-    for (const auto& bad : {cursors, short1, notSquare}) {
-        EXPECT_FALSE(kvicons::parseGroupDirectory(bad).has_value());
-    }
 }
 
 // ---- PNG ----
@@ -250,87 +259,9 @@ TEST(Png, EveryFilterDecodesBackToTheSamePixels) {
           kvicons::PngFilter::Average, kvicons::PngFilter::Paeth, kvicons::PngFilter::PerRow}) {
         SCOPED_TRACE(static_cast<int>(filter));
         const std::vector<std::uint8_t> png = kvicons::encodePng(image, filter);
-        const kvicons::PngDecodeResult decoded = kvicons::decodePng(png);
-        ASSERT_TRUE(decoded.image.has_value()) << decoded.error;
-        EXPECT_TRUE(*decoded.image == image);
+        EXPECT_TRUE(decodePng(png) == image);
         EXPECT_LE(best.size(), png.size()) << "the smallest is kept";
     }
-}
-
-// A chunk's CRC made right again after a test changed the chunk.
-void fixCrc(std::vector<std::uint8_t>& png, std::size_t chunk) {
-    const std::size_t length = static_cast<std::size_t>(png[chunk] << 24 | png[chunk + 1] << 16 |
-                                                        png[chunk + 2] << 8 | png[chunk + 3]);
-    const uLong crc = crc32(0L, &png[chunk + 4], static_cast<uInt>(length + 4));
-    for (int i = 0; i < 4; ++i) {
-        png[chunk + 8 + length + static_cast<std::size_t>(i)] =
-            static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-    }
-}
-
-TEST(Png, DecoderRefusesWhatItWasNotMadeFor) {
-    const std::vector<std::uint8_t> good =
-        kvicons::encodePng(testImage(4), kvicons::PngFilter::None);
-    constexpr std::size_t ihdr = 8, idat = 8 + 25;
-    auto changed = [&](std::size_t at, std::uint8_t value, std::size_t chunk) {
-        std::vector<std::uint8_t> png = good;
-        png[at] = value;
-        if (chunk != 0) {
-            fixCrc(png, chunk);
-        }
-        return png;
-    };
-    std::vector<std::uint8_t> extraChunk = good;
-    extraChunk.insert(extraChunk.begin() + idat, {0, 0, 0, 0, 't', 'E', 'X', 't', 0, 0, 0, 0});
-    fixCrc(extraChunk, idat);
-    std::vector<std::uint8_t> trailing = good;
-    trailing.push_back(0);
-    // A raw row with filter type 5: the stored block's first filter byte.
-    std::vector<std::uint8_t> badFilter = good;
-    {
-        std::vector<std::uint8_t> raw(4 * (1 + 16), 0);
-        raw[0] = 5;
-        std::vector<std::uint8_t> z(compressBound(static_cast<uLong>(raw.size())));
-        uLongf zLength = static_cast<uLongf>(z.size());
-        compress2(z.data(), &zLength, raw.data(), static_cast<uLong>(raw.size()), 9);
-        z.resize(zLength);
-        const std::size_t oldLength = good.size() - idat - 12 - 12;
-        badFilter.erase(badFilter.begin() + idat + 8,
-                        badFilter.begin() + static_cast<long>(idat + 8 + oldLength));
-        badFilter.insert(badFilter.begin() + idat + 8, z.begin(), z.end());
-        for (int i = 0; i < 4; ++i) {
-            badFilter[idat + static_cast<std::size_t>(i)] =
-                static_cast<std::uint8_t>(z.size() >> (24 - 8 * i));
-        }
-        fixCrc(badFilter, idat);
-    }
-
-    struct Case {
-        const char* what;
-        std::vector<std::uint8_t> png;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"empty", {}, "no signature"},
-        {"signature only", std::vector<std::uint8_t>(good.begin(), good.begin() + 8), "truncated"},
-        {"a bit flipped in the image data", changed(idat + 9, good[idat + 9] ^ 1, 0), "bad CRC"},
-        {"cut before IEND", std::vector<std::uint8_t>(good.begin(), good.end() - 12), "truncated"},
-        {"wider than high", changed(ihdr + 11, 5, ihdr), "not a square"},
-        {"RGB without alpha", changed(ihdr + 17, 2, ihdr), "not 8-bit RGBA"},
-        {"16 bits", changed(ihdr + 16, 16, ihdr), "not 8-bit RGBA"},
-        {"interlaced", changed(ihdr + 20, 1, ihdr), "not 8-bit RGBA"},
-        {"an ancillary chunk", extraChunk, "unexpected chunk tEXt"},
-        {"bytes after IEND", trailing, "bytes after IEND"},
-        {"unknown row filter", badFilter, "unknown filter 5"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const kvicons::PngDecodeResult decoded = kvicons::decodePng(c.png);
-        EXPECT_FALSE(decoded.image.has_value());
-        EXPECT_NE(decoded.error.find(c.reason), std::string::npos)
-            << "error was: " << decoded.error;
-    }
-    EXPECT_TRUE(kvicons::decodePng(good).image.has_value());
 }
 
 // ---- pixels ----

@@ -3,9 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <span>
-#include <string>
 #include <vector>
 
 #include "tools/icon_art.h"
@@ -23,13 +20,5 @@ std::vector<std::uint8_t> encodePng(const Image& image);
 
 // One filter choice, at the strongest compression.
 std::vector<std::uint8_t> encodePng(const Image& image, PngFilter filter);
-
-struct PngDecodeResult {
-    std::optional<Image> image;
-    std::string error;
-};
-
-// Reads what encodePng writes, checking every chunk's CRC, and refuses anything else.
-PngDecodeResult decodePng(std::span<const std::uint8_t> png);
 
 } // namespace kvicons

@@ -1,11 +1,10 @@
-#include "tools/png_codec.h"
+#include "tools/png_encoder.h"
 
 #include <zlib.h>
 
-#include <algorithm>
+#include <utility>
 #include <array>
 #include <cstdlib>
-#include <string_view>
 
 namespace kvicons {
 
@@ -13,17 +12,11 @@ namespace {
 
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::size_t kBytesPerPixel = 4;
-constexpr int kLargestSide = 1024; // far more than an icon needs; bounds what a reader allocates
 
 void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) {
         out.push_back(static_cast<std::uint8_t>(v >> shift));
     }
-}
-
-std::uint32_t get32(std::span<const std::uint8_t> in, std::size_t at) {
-    return static_cast<std::uint32_t>(in[at]) << 24 | static_cast<std::uint32_t>(in[at + 1]) << 16 |
-           static_cast<std::uint32_t>(in[at + 2]) << 8 | in[at + 3];
 }
 
 void putChunk(std::vector<std::uint8_t>& out, const char* type,
@@ -145,12 +138,6 @@ std::vector<std::uint8_t> smallestDeflate(const std::vector<std::uint8_t>& data)
     return best;
 }
 
-PngDecodeResult fail(std::string why) {
-    PngDecodeResult result;
-    result.error = std::move(why);
-    return result;
-}
-
 } // namespace
 
 std::vector<std::uint8_t> encodePng(const Image& image, PngFilter filter) {
@@ -167,91 +154,6 @@ std::vector<std::uint8_t> encodePng(const Image& image) {
         }
     }
     return best;
-}
-
-PngDecodeResult decodePng(std::span<const std::uint8_t> png) {
-    if (png.size() < kSignature.size() ||
-        !std::equal(kSignature.begin(), kSignature.end(), png.begin())) {
-        return fail("not a PNG: no signature");
-    }
-    int side = 0;
-    std::vector<std::uint8_t> compressed;
-    bool ended = false;
-    std::size_t at = kSignature.size();
-    for (int chunk = 0; !ended; ++chunk) {
-        if (png.size() - at < 12) {
-            return fail("truncated before IEND");
-        }
-        const std::uint32_t length = get32(png, at);
-        if (length > png.size() - at - 12) {
-            return fail("a chunk runs past the end");
-        }
-        const std::string_view type(reinterpret_cast<const char*>(&png[at + 4]), 4);
-        const std::span<const std::uint8_t> data = png.subspan(at + 8, length);
-        const uLong crc = crc32(crc32(0L, Z_NULL, 0), &png[at + 4], static_cast<uInt>(length + 4));
-        if (crc != get32(png, at + 8 + length)) {
-            return fail("bad CRC in " + std::string(type));
-        }
-        at += 12 + length;
-        if (chunk == 0) {
-            if (type != "IHDR" || length != 13) {
-                return fail("the first chunk is not a 13-byte IHDR");
-            }
-            const std::uint32_t width = get32(data, 0);
-            const std::uint32_t height = get32(data, 4);
-            const std::array<std::uint8_t, 5> rgba8 = {8, 6, 0, 0, 0};
-            if (width != height || width == 0 || width > kLargestSide) {
-                return fail("not a square of 1 to 1024 pixels: " + std::to_string(width) + "x" +
-                            std::to_string(height));
-            }
-            if (!std::equal(rgba8.begin(), rgba8.end(), data.begin() + 8)) {
-                return fail("not 8-bit RGBA without interlacing");
-            }
-            side = static_cast<int>(width);
-        } else if (type == "IDAT") {
-            compressed.insert(compressed.end(), data.begin(), data.end());
-        } else if (type == "IEND") {
-            ended = true;
-        } else {
-            return fail("unexpected chunk " + std::string(type));
-        }
-    }
-    if (at != png.size()) {
-        return fail("bytes after IEND");
-    }
-
-    const std::size_t rowBytes = static_cast<std::size_t>(side) * kBytesPerPixel;
-    std::vector<std::uint8_t> raw((rowBytes + 1) * static_cast<std::size_t>(side));
-    uLongf rawLength = static_cast<uLongf>(raw.size());
-    if (compressed.empty() ||
-        uncompress(raw.data(), &rawLength, compressed.data(),
-                   static_cast<uLong>(compressed.size())) != Z_OK ||
-        rawLength != raw.size()) {
-        return fail("the image data does not inflate to " + std::to_string(raw.size()) + " bytes");
-    }
-
-    Image image;
-    image.size = side;
-    image.rgba.resize(rowBytes * static_cast<std::size_t>(side));
-    for (std::size_t y = 0; y < static_cast<std::size_t>(side); ++y) {
-        const int filter = raw[y * (rowBytes + 1)];
-        if (filter > 4) {
-            return fail("unknown filter " + std::to_string(filter) + " in row " +
-                        std::to_string(y));
-        }
-        const std::uint8_t* in = &raw[y * (rowBytes + 1) + 1];
-        std::uint8_t* row = &image.rgba[y * rowBytes];
-        const std::uint8_t* above = y > 0 ? row - rowBytes : nullptr;
-        for (std::size_t i = 0; i < rowBytes; ++i) {
-            const int left = i >= kBytesPerPixel ? row[i - kBytesPerPixel] : 0;
-            const int up = above ? above[i] : 0;
-            const int upLeft = above && i >= kBytesPerPixel ? above[i - kBytesPerPixel] : 0;
-            row[i] = static_cast<std::uint8_t>(in[i] + predict(filter, left, up, upLeft));
-        }
-    }
-    PngDecodeResult result;
-    result.image = std::move(image);
-    return result;
 }
 
 } // namespace kvicons

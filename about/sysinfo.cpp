@@ -1,7 +1,6 @@
 #include "about/sysinfo.h"
 
-#include <cctype>
-#include <cstring>
+#include "app/text.h"
 
 namespace {
 
@@ -10,17 +9,6 @@ const char* const kToolPathValue = "PATH";
 const char* const kToolFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const char* const kToolFolderValue = "MSINFO";
 const char* const kToolFile = "\\MSINFO32.EXE";
-
-bool EqualNoCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b))
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 // A value of the 64-bit view names the 64-bit Program Files, which a 32-bit
 // process on 64-bit Windows knows as %ProgramW6432% and %CommonProgramW6432%
@@ -36,9 +24,9 @@ std::string ForThe64BitView(const std::string& text) {
             break;
         }
         std::string name = text.substr(open + 1, close - open - 1);
-        if (EqualNoCase(name, "ProgramFiles"))
+        if (EqualsIgnoringCase(name, "ProgramFiles"))
             name = "ProgramW6432";
-        else if (EqualNoCase(name, "CommonProgramFiles"))
+        else if (EqualsIgnoringCase(name, "CommonProgramFiles"))
             name = "CommonProgramW6432";
         result.append(text, at, open - at);
         result += "%" + name + "%";
@@ -66,12 +54,7 @@ std::string DecodeValue(uint32_t type, const std::vector<uint8_t>& data, IRegist
         uint32_t number = 0;
         for (size_t i = data.size() < 4 ? data.size() : 4; i > 0; --i)
             number = number << 8 | data[i - 1];
-        std::string digits;
-        do {
-            digits.insert(digits.begin(), static_cast<char>('0' + number % 10));
-            number /= 10;
-        } while (number != 0);
-        return digits;
+        return ToDecimal<char>(number);
     }
     default:
         return asPassed;

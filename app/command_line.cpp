@@ -1,13 +1,10 @@
 #include "app/command_line.h"
 
-#include <cwctype>
 #include <vector>
 
-namespace {
+#include "app/text.h"
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
+namespace {
 
 // The arguments after the program's name, by the rules of CommandLineToArgvW:
 // blanks separate them outside quotes; 2n backslashes before a quote are n
@@ -59,10 +56,11 @@ std::vector<std::wstring> Arguments(const std::wstring& line) {
 }
 
 bool IsTraySwitch(const std::wstring& argument) {
-    std::wstring lower;
-    for (wchar_t c : argument)
-        lower += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return lower == L"/tray" || lower == L"-tray" || lower == L"--tray";
+    for (const wchar_t* spelling : {L"/tray", L"-tray", L"--tray"}) {
+        if (EqualsIgnoringCase(argument, spelling))
+            return true;
+    }
+    return false;
 }
 
 } // namespace

@@ -1,22 +1,12 @@
 #include "app/environment.h"
 
-#include <cwctype>
+#include "app/text.h"
 
 namespace {
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 const std::wstring* Find(const Variables& variables, const std::wstring& name) {
     for (const auto& variable : variables) {
-        if (SameName(variable.first, name))
+        if (EqualsIgnoringCase(variable.first, name))
             return &variable.second;
     }
     return nullptr;
@@ -24,7 +14,7 @@ const std::wstring* Find(const Variables& variables, const std::wstring& name) {
 
 void Set(Variables& variables, const std::wstring& name, const std::wstring& value) {
     for (auto& variable : variables) {
-        if (SameName(variable.first, name)) {
+        if (EqualsIgnoringCase(variable.first, name)) {
             variable.second = value;
             return;
         }
@@ -62,7 +52,7 @@ bool IsPerProcess(const std::wstring& name) {
     for (const wchar_t* own :
          {L"PROCESSOR_ARCHITECTURE", L"PROCESSOR_ARCHITEW6432", L"ProgramFiles", L"ProgramW6432",
           L"CommonProgramFiles", L"CommonProgramW6432"}) {
-        if (SameName(name, own))
+        if (EqualsIgnoringCase(name, own))
             return true;
     }
     return false;
@@ -87,7 +77,7 @@ Variables ExplorersOwn(const Variables& current) {
 
 bool HasPath(const std::vector<EnvironmentValue>& values) {
     for (const EnvironmentValue& value : values) {
-        if (SameName(value.name, L"Path"))
+        if (EqualsIgnoringCase(value.name, L"Path"))
             return true;
     }
     return false;
@@ -101,7 +91,7 @@ void Apply(Variables& variables, const Variables& explorers,
             if (value.expandable != expandable || value.name.empty() || IsPerProcess(value.name))
                 continue;
             std::wstring data = expandable ? Expand(value.data, explorers, variables) : value.data;
-            if (systemPath && !systemPath->empty() && SameName(value.name, L"Path"))
+            if (systemPath && !systemPath->empty() && EqualsIgnoringCase(value.name, L"Path"))
                 data = data.empty() ? *systemPath : *systemPath + L";" + data;
             Set(variables, value.name, data);
         }

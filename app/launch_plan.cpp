@@ -1,27 +1,12 @@
 #include "app/launch_plan.h"
 
-#include <cwctype>
+#include "app/text.h"
 
 namespace {
 
-std::wstring Trim(const std::wstring& text) {
-    size_t first = text.find_first_not_of(L" \t");
-    if (first == std::wstring::npos)
-        return {};
-    size_t last = text.find_last_not_of(L" \t");
-    return text.substr(first, last - first + 1);
-}
-
-bool EndsWithNoCase(const std::wstring& text, const wchar_t* suffix) {
-    std::wstring tail(suffix);
-    if (text.size() < tail.size())
-        return false;
-    for (size_t i = 0; i < tail.size(); ++i) {
-        if (std::towlower(static_cast<wint_t>(text[text.size() - tail.size() + i])) !=
-            static_cast<wint_t>(tail[i]))
-            return false;
-    }
-    return true;
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 bool IsBatchFile(const std::wstring& path) {
@@ -62,8 +47,6 @@ LaunchPlan Refused(uint32_t error) {
     return plan;
 }
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
 bool HasExtension(const std::wstring& path) {
     size_t dot = path.rfind(L'.');
     return dot != std::wstring::npos && path.find_first_of(L"\\/", dot) == std::wstring::npos;
@@ -97,8 +80,7 @@ bool StartsWithPath(const std::wstring& path, const std::wstring& prefix) {
         if (IsSeparator(path[i]) || IsSeparator(prefix[i])) {
             if (!IsSeparator(path[i]) || !IsSeparator(prefix[i]))
                 return false;
-        } else if (std::towlower(static_cast<wint_t>(path[i])) !=
-                   std::towlower(static_cast<wint_t>(prefix[i]))) {
+        } else if (LowerCase(path[i]) != LowerCase(prefix[i])) {
             return false;
         }
     }
@@ -151,7 +133,7 @@ std::wstring LocateFile(const std::wstring& path, IProgramLookup& lookup) {
 }
 
 ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& lookup) {
-    std::wstring text = Trim(programText);
+    std::wstring text(Trim(programText));
     ProgramSplit split;
     if (text.empty())
         return split;

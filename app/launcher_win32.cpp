@@ -2,7 +2,7 @@
 
 #include "app/handles_win32.h"
 #include "app/launch_plan.h"
-#include "app/numbers.h"
+#include "app/text.h"
 
 bool Win32ProgramLookup::IsFile(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());

@@ -3,18 +3,11 @@
 #include <cmath>
 #include <limits>
 
+#include "app/text.h"
+
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
-std::wstring_view Trim(std::wstring_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // An input method in full-width mode types U+FF10..U+FF19 for the digits, and
 // U+3000 for a blank: read as the ASCII the same keys give otherwise.
@@ -135,18 +128,4 @@ std::optional<int> WholeMinutes(std::wstring_view text, wchar_t decimalSeparator
     if (*value < 1.0 || *value > std::numeric_limits<int16_t>::max())
         return std::nullopt;
     return static_cast<int>(*value);
-}
-
-std::wstring ToDecimal(long long value) {
-    // By hand: the library's formatting would bring a whole printf along.
-    unsigned long long magnitude =
-        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + magnitude % 10));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0)
-        digits.insert(digits.begin(), L'-');
-    return digits;
 }

@@ -18,5 +18,3 @@ std::optional<int16_t> RoundToInt16(double value);
 // The minutes text as a whole number of minutes the counter can reach:
 // 1..32767, "5.0" and " 5 " being 5.
 std::optional<int> WholeMinutes(std::wstring_view text, wchar_t decimalSeparator);
-
-std::wstring ToDecimal(long long value);

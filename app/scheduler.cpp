@@ -1,12 +1,9 @@
 #include "app/scheduler.h"
 
 #include "app/numbers.h"
+#include "app/text.h"
 
 namespace {
-
-bool IsBlankText(const std::wstring& text) {
-    return text.find_first_not_of(L" \t") == std::wstring::npos;
-}
 
 // Whole minutes from the last counted moment to now. A tick up to
 // kEarlyTickMs early still completes its minute; the part of a minute left

@@ -1,6 +1,7 @@
 #include "config/config_codec.h"
 
 #include "app/numbers.h"
+#include "app/text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "app/handles_win32.h"
 #include "app/launcher_win32.h"
-#include "app/numbers.h"
+#include "app/text.h"
 #include "app/text_win32.h"
 #include "config/config_codec.h"
 #include "config/config_encoding.h"

@@ -1,5 +1,7 @@
 #include "ui/browse.h"
 
+#include "app/text.h"
+
 namespace {
 
 bool IsUsableFileName(const std::wstring& text, size_t capacity) {
@@ -38,7 +40,7 @@ OpenRequest InitialOpenRequest(const std::wstring& programText, size_t capacity,
     if (programText.empty())
         return request;
     ProgramSplit split = SplitProgram(programText, lookup);
-    bool commandLine = split.found && split.arguments.find_first_not_of(L" \t") != std::wstring::npos;
+    bool commandLine = split.found && !IsBlankText(split.arguments);
     if (!split.quoted && !commandLine && IsUsableFileName(programText, capacity)) {
         request.fileName = programText;
         return request;

@@ -4,6 +4,7 @@
 #include "app/environment_win32.h"
 #include "app/launcher_win32.h"
 #include "app/module1.h"
+#include "app/text.h"
 #include "app/text_win32.h"
 #include "config/config_codec.h"
 #include "config/config_file_win32.h"
@@ -288,7 +289,7 @@ void Form1::Form1_SettingChange(LPARAM area) {
     // Explorer rebuilds its environment now; the programs we start, and our
     // own search for them, must see the same.
     const auto* name = reinterpret_cast<const wchar_t*>(area);
-    if (name && lstrcmpiW(name, L"Environment") == 0)
+    if (name && EqualsIgnoringCase(name, L"Environment"))
         RefreshEnvironment();
 }
 

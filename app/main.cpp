@@ -22,9 +22,8 @@ namespace {
 // Windows 7 has the call only with KB2533623; without it, at least the
 // working directory leaves the search.
 void RestrictDllSearch() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    auto restrict = SystemFunction<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
+                                                         "SetDefaultDllDirectories");
     if (!restrict || !restrict(0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
         SetDllDirectoryW(L"");
 }

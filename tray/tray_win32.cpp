@@ -10,11 +10,9 @@
 
 namespace {
 
-using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-
 int MetricForDpi(int metric, int dpi) {
-    static auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    static auto forDpi = SystemFunction<int(WINAPI*)(int, UINT)>(GetModuleHandleW(L"user32.dll"),
+                                                                 "GetSystemMetricsForDpi");
     if (forDpi)
         return forDpi(metric, static_cast<UINT>(dpi));
     return GetSystemMetrics(metric);

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "app/handles_win32.h"
+
 namespace {
 
 using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
@@ -24,10 +26,8 @@ HMODULE CommonDialogs() {
     return module;
 }
 
-template <typename Fn> Fn CommonDialogFunction(const char* name) {
-    HMODULE module = CommonDialogs();
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
+template <typename Function> Function CommonDialogFunction(const char* name) {
+    return SystemFunction<Function>(CommonDialogs(), name);
 }
 
 } // namespace

@@ -2,9 +2,8 @@
 
 namespace {
 
-template <typename Fn> Fn User32Function(const char* name) {
-    return reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+template <typename Function> Function User32Function(const char* name) {
+    return SystemFunction<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 int ScreenDpi() {
@@ -27,8 +26,8 @@ int MonitorDpi(HWND window) {
     if (!shcore)
         return 0;
     // HRESULT GetDpiForMonitor(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*)
-    auto forMonitor = reinterpret_cast<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(
-        reinterpret_cast<void*>(GetProcAddress(shcore.get(), "GetDpiForMonitor")));
+    auto forMonitor = SystemFunction<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(
+        shcore.get(), "GetDpiForMonitor");
     UINT dpiX = 0, dpiY = 0;
     const int effectiveDpi = 0; // MDT_EFFECTIVE_DPI
     if (!forMonitor || FAILED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),

@@ -66,31 +66,13 @@ public:
 struct AboutState {
     HINSTANCE instance;
     int dpi = USER_DEFAULT_SCREEN_DPI;
-    UniqueFont font;
-    UniqueFont titleFont;
+    LayoutFonts fonts;
     UniqueIcon icon;
 };
 
 void LayOut(HWND dialog, AboutState& state) {
-    // The controls let go of the old fonts before they are deleted.
-    UniqueFont font = FontThatFits(kAboutControls, kAboutControlCount, state.dpi);
-    LOGFONTW title{};
-    GetObjectW(font.get(), sizeof title, &title);
-    title.lfHeight = title.lfHeight * 3 / 2;
-    title.lfWeight = FW_BOLD;
-    UniqueFont titleFont(CreateFontIndirectW(&title));
-    for (size_t i = 0; i < kAboutControlCount; ++i) {
-        const ControlItem& item = kAboutControls[i];
-        PlaceControl(dialog, item, state.dpi,
-                     item.id == ControlId::lblTitle ? titleFont.get() : font.get());
-    }
-    state.font = std::move(font);
-    state.titleFont = std::move(titleFont);
-    SIZE size = WindowSizeForClient(TwipsToPixels(kAboutClientWidth, state.dpi),
-                                    TwipsToPixels(kAboutClientHeight, state.dpi), kStyle, 0,
-                                    state.dpi);
-    SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(dialog, nullptr, TRUE);
+    state.fonts = LayOutControls(dialog, kAboutControls, kAboutControlCount, kAboutClientWidth,
+                                 kAboutClientHeight, kStyle, 0, state.dpi, ControlId::lblTitle);
 }
 
 void CenterOnOwner(HWND dialog) {

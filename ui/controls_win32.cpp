@@ -35,14 +35,6 @@ HWND CreateControl(HWND parent, HINSTANCE instance, const ControlItem& item) {
     return control;
 }
 
-void PlaceControl(HWND parent, const ControlItem& item, int dpi, HFONT font) {
-    HWND control = GetDlgItem(parent, item.id);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetWindowPos(control, nullptr, TwipsToPixels(item.left, dpi), TwipsToPixels(item.top, dpi),
-                 TwipsToPixels(item.width, dpi), TwipsToPixels(item.height, dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 namespace {
 
 bool LabelsFit(HDC dc, const ControlItem* items, size_t count, int dpi) {
@@ -58,8 +50,8 @@ bool LabelsFit(HDC dc, const ControlItem* items, size_t count, int dpi) {
     return true;
 }
 
-} // namespace
-
+// The system's message font at the DPI, a pixel smaller at a time only where a
+// label's text would not fit its box.
 UniqueFont FontThatFits(const ControlItem* items, size_t count, int dpi) {
     UniqueFont font = MessageFont(dpi);
     LOGFONTW shape{};
@@ -78,4 +70,32 @@ UniqueFont FontThatFits(const ControlItem* items, size_t count, int dpi) {
     }
     ReleaseDC(nullptr, dc);
     return font;
+}
+
+} // namespace
+
+LayoutFonts LayOutControls(HWND window, const ControlItem* items, size_t count, int clientWidth,
+                           int clientHeight, DWORD style, DWORD exStyle, int dpi, int titleId) {
+    LayoutFonts fonts{FontThatFits(items, count, dpi), {}};
+    LOGFONTW title{};
+    if (titleId != 0 && GetObjectW(fonts.text.get(), sizeof title, &title)) {
+        title.lfHeight = title.lfHeight * 3 / 2;
+        title.lfWeight = FW_BOLD;
+        fonts.title.reset(CreateFontIndirectW(&title));
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const ControlItem& item = items[i];
+        HWND control = GetDlgItem(window, item.id);
+        HFONT font = item.id == titleId ? fonts.title.get() : fonts.text.get();
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetWindowPos(control, nullptr, TwipsToPixels(item.left, dpi), TwipsToPixels(item.top, dpi),
+                     TwipsToPixels(item.width, dpi), TwipsToPixels(item.height, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SIZE size = WindowSizeForClient(TwipsToPixels(clientWidth, dpi),
+                                    TwipsToPixels(clientHeight, dpi), style, exStyle, dpi);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, TRUE);
+    return fonts;
 }

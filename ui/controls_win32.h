@@ -7,8 +7,15 @@
 #include "ui/layout.h"
 
 HWND CreateControl(HWND parent, HINSTANCE instance, const ControlItem& item);
-void PlaceControl(HWND parent, const ControlItem& item, int dpi, HFONT font);
 
-// The system's message font at the DPI, a point smaller at a time only where
-// a label's text would not fit its box.
-UniqueFont FontThatFits(const ControlItem* items, size_t count, int dpi);
+// The fonts a window's controls are drawn in: the text's, and the title's.
+struct LayoutFonts {
+    UniqueFont text, title;
+};
+
+// Places the controls at the DPI in the system's message font, a pixel smaller at a
+// time only where a label's text would not fit its box (the control titleId bold and
+// half as large again), and sizes the window to a client area of clientWidth x
+// clientHeight twips. Keep the fonts until the next layout has placed its own.
+LayoutFonts LayOutControls(HWND window, const ControlItem* items, size_t count, int clientWidth,
+                           int clientHeight, DWORD style, DWORD exStyle, int dpi, int titleId = 0);

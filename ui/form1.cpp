@@ -209,15 +209,8 @@ void Form1::Form1_Create() {
 }
 
 void Form1::LayOut() {
-    // The controls let go of the old font before it is deleted.
-    UniqueFont font = FontThatFits(kForm1Controls, kForm1ControlCount, dpi_);
-    for (size_t i = 0; i < kForm1ControlCount; ++i)
-        PlaceControl(hwnd_, kForm1Controls[i], dpi_, font.get());
-    font_ = std::move(font);
-    SIZE size = WindowSizeForClient(TwipsToPixels(kForm1ClientWidth, dpi_),
-                                    TwipsToPixels(kForm1ClientHeight, dpi_), kStyle, kExStyle, dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    fonts_ = LayOutControls(hwnd_, kForm1Controls, kForm1ControlCount, kForm1ClientWidth,
+                            kForm1ClientHeight, kStyle, kExStyle, dpi_);
 }
 
 void Form1::Form1_Load(int showCommand, bool inTray) {

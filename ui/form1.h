@@ -11,6 +11,7 @@
 #include "tray/failure_notice.h"
 #include "tray/tray_record.h"
 #include "tray/tray_win32.h"
+#include "ui/controls_win32.h"
 
 class Form1 : public ILaunchHost {
 public:
@@ -77,7 +78,7 @@ private:
     std::wstring startFolder_; // the working directory at start-up
     std::wstring configPath_;  // config.kv in it
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    UniqueFont font_;
+    LayoutFonts fonts_;
     UniqueMenu mPopupSys_;
     IconSet icons_;
     std::optional<Win32TrayShell> shell_;

@@ -1,5 +1,7 @@
 #include "ui/form1.h"
 
+#include <utility>
+
 #include "about/frm_about.h"
 #include "app/environment_win32.h"
 #include "app/launcher_win32.h"
@@ -29,49 +31,42 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr const wchar_t* kFolderProperty = L"KelvarionFolder";
 constexpr const wchar_t* kShowMessageName = L"Kelvarion.ShowWindow";
 
+bool HasClass(HWND window, const wchar_t* name) {
+    wchar_t className[32] = L"";
+    GetClassNameW(window, className, 32);
+    return lstrcmpW(className, name) == 0;
+}
+
 // Dialogs, message boxes and the Open dialog alike are cancelled.
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
-    wchar_t className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (lstrcmpW(className, L"#32770") == 0)
+    if (HasClass(window, L"#32770"))
         PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     return TRUE;
+}
+
+template <typename Test> BOOL CALLBACK StopAt(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<std::pair<Test*, HWND>*>(param);
+    if (!(*search->first)(window))
+        return TRUE;
+    search->second = window;
+    return FALSE;
+}
+
+// The first window the test holds for: of this thread's, or of all top-level
+// windows where thread is 0.
+template <typename Test> HWND FirstWindow(DWORD thread, Test test) {
+    std::pair<Test*, HWND> search{&test, nullptr};
+    LPARAM param = reinterpret_cast<LPARAM>(&search);
+    if (thread != 0)
+        EnumThreadWindows(thread, StopAt<Test>, param);
+    else
+        EnumWindows(StopAt<Test>, param);
+    return search.second;
 }
 
 // The low 32 bits: what a window property holds for builds of either width.
 HANDLE FolderMark(uint64_t folderHash) {
     return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(static_cast<uint32_t>(folderHash)));
-}
-
-struct CopySearch {
-    HANDLE mark;
-    HWND found;
-};
-
-BOOL CALLBACK FindCopy(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<CopySearch*>(param);
-    wchar_t className[32] = L"";
-    GetClassNameW(window, className, 32);
-    if (lstrcmpW(className, kForm1Class) == 0 &&
-        GetPropW(window, kFolderProperty) == search->mark) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct ModalSearch {
-    HWND form;
-    HWND found;
-};
-
-BOOL CALLBACK FindModal(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<ModalSearch*>(param);
-    if (window != search->form && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 } // namespace
@@ -101,17 +96,18 @@ bool Form1::Create(HINSTANCE instance, const std::wstring& folder, uint64_t fold
 }
 
 bool Form1::ShowRunningCopy(uint64_t folderHash) {
-    CopySearch search{FolderMark(folderHash), nullptr};
-    EnumWindows(FindCopy, reinterpret_cast<LPARAM>(&search));
-    if (!search.found)
+    HWND copy = FirstWindow(0, [mark = FolderMark(folderHash)](HWND window) {
+        return HasClass(window, kForm1Class) && GetPropW(window, kFolderProperty) == mark;
+    });
+    if (!copy)
         return false;
     // The user started us: the right to come to the front passes to that copy.
     DWORD process = 0;
-    GetWindowThreadProcessId(search.found, &process);
+    GetWindowThreadProcessId(copy, &process);
     AllowSetForegroundWindow(process);
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(search.found, RegisterWindowMessageW(kShowMessageName), 0, 0,
-                        SMTO_ABORTIFHUNG, 10000, &answer);
+    SendMessageTimeoutW(copy, RegisterWindowMessageW(kShowMessageName), 0, 0, SMTO_ABORTIFHUNG,
+                        10000, &answer);
     return true;
 }
 
@@ -543,9 +539,9 @@ void Form1::ShowConfigurationWindow() {
 // The dialog that takes input now: of this thread's windows, the one shown
 // and enabled (a message box over the About box leaves the About box disabled).
 HWND Form1::OpenModalWindow() const {
-    ModalSearch search{hwnd_, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), FindModal, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstWindow(GetCurrentThreadId(), [this](HWND window) {
+        return window != hwnd_ && IsWindowVisible(window) && IsWindowEnabled(window);
+    });
 }
 
 void Form1::ShowTrayMenu() {

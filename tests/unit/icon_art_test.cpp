@@ -305,19 +305,6 @@ TEST(Images, SmoothScaleBlendsNeighboursWithoutDarkFringes) {
     EXPECT_EQ(pixel(big, 0, 4), (Px{0xFF, 0x60, 0, 0xFF}));
 }
 
-TEST(Images, EverySizeOfTheIconWithTheLargestScaledFromSixtyFour) {
-    const Picture picture = loadPicture("running");
-    const std::vector<Image> images = kvicons::iconImages(picture);
-    ASSERT_EQ(images.size(), kvicons::kIconSizes.size());
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        EXPECT_EQ(images[i].size, kvicons::kIconSizes[i]);
-        EXPECT_EQ(images[i].rgba.size(),
-                  static_cast<std::size_t>(images[i].size * images[i].size * 4));
-    }
-    EXPECT_TRUE(images[3] == kvicons::toImage(picture.at(32)));
-    EXPECT_TRUE(images.back() == kvicons::scaleSmooth(kvicons::toImage(picture.at(64)), 4));
-}
-
 // ---- reading the art ----
 
 TEST(ArtText, EverySymbolMapsToItsPaletteIndex) {

@@ -2,6 +2,7 @@
 // widened one to one (a Latin-1 model of the ANSI code page), then decoded
 // with either decimal separator.
 #include "app/numbers.h"
+#include "app/text.h"
 #include "config/config_codec.h"
 #include "config/config_encoding.h"
 #include "tests/fuzz/check.h"

@@ -2,6 +2,7 @@
 // as text (bytes widened one to one), and its first bytes as a raw double
 // and int to reach values no text produces (NaN, infinities, subnormals).
 #include "app/numbers.h"
+#include "app/text.h"
 #include "tests/fuzz/check.h"
 
 #include <cmath>

@@ -3,19 +3,16 @@
 # folder is in the way), so the failed-save message holds the way out open; due ticks
 # posted meanwhile start nothing, and nothing starts after it. VARIANT: exit-button, close.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 mkdir "$KV_WORK/config.kv"
 program='C:\kv\leaving\tick.exe'
 rb_install_runmark "$program"
 kv_start_app
-drv set-text 103 "$program"
-drv set-text 106 1
+drv set-text prgToRun "$program"
+drv set-text everyNMins 1
 
 case $KV_VARIANT in
-exit-button) drv click 110 ;;
+exit-button) drv click butExit ;;
 close) drv close ;;
 *) fail "unknown variant [$KV_VARIANT]" ;;
 esac

@@ -3,15 +3,12 @@
 # scanner at log-on). The program says once that it could not read it, and at Exit
 # leaves it as it is, unless a setting was changed meanwhile. VARIANT: kept, changed.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
 rb_lock_config
 kv_start_app
-drv get-text 103
+drv get-text prgToRun
 assert_eq "" "$DRV_OUT" "program box while config.kv is locked"
 
 deadline=$((SECONDS + 8))
@@ -26,10 +23,10 @@ kv_wait_exit "$RB_LOCKER" 10 || fail "the locker did not let go"
 rm "$RB_RELEASE"
 case $KV_VARIANT in
 kept) ;;
-changed) drv set-text 106 9 ;;
+changed) drv set-text everyNMins 9 ;;
 *) fail "unknown variant [$KV_VARIANT]" ;;
 esac
-drv click 110
+drv click butExit
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after Exit"
 if [ "$KV_VARIANT" = kept ]; then
     cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" ||

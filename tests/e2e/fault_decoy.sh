@@ -4,10 +4,7 @@
 # balloon says so, however many ticks fail; once it is back the next due tick starts it.
 # After that success a new failure is told again. The decoy never runs.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 
 decoy='C:\Program.exe'
 rb_install_runmark "$decoy"
@@ -72,6 +69,6 @@ kv_log "balloon $RB_BALLOONS"
 
 assert_eq 0 "$(rb_runs "$decoy")" "runs of the decoy $decoy"
 assert_eq "$runs" "$(kv_lines "$log")" "runs of the batch file in the end"
-drv get-text 103
+drv get-text prgToRun
 assert_eq "$program" "$DRV_OUT" "program box in the end"
 kv_log "ok"

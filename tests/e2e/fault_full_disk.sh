@@ -4,10 +4,7 @@
 # cut short. Exit shows one message that blames the disk or the write, and the program
 # ends; the old config.kv keeps every byte, and the temporary file is gone.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 
 disk=$KV_DIR/disk
 # A run killed by a timeout could not unmount: do it now.
@@ -44,12 +41,12 @@ esac
 kv_log "free on the disk: $(df --output=avail -k "$disk" | tail -1) kB"
 kv_start_app
 
-drv get-text 103
+drv get-text prgToRun
 assert_eq 'C:\kv\old program.bat' "$DRV_OUT" "program box read from the full disk"
 printf 'C:\\kv\\long\\run.exe %s' "$(head -c 40000 /dev/zero | tr '\0' 'x')" >"$KV_C/kv/long.txt"
-rb set-text-ansi 103 'C:\kv\long.txt'
+drv set-text-ansi prgToRun 'C:\kv\long.txt'
 
-drv click 110
+drv click butExit
 rb_expect_save_failure "$KV_WORK_WIN\\config.kv"
 cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "the old config.kv changed: $(od -c "$KV_WORK/config.kv" | head)"
 rb_no_temp_files "$KV_WORK"

@@ -3,10 +3,7 @@
 # that ends last decides what it holds, whichever started first; neither crashes, and no
 # temporary file is left.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 kv_start_app
 first_pid=$KV_APP_PID first_win=$KV_APP_WINPID
@@ -14,39 +11,39 @@ first_pid=$KV_APP_PID first_win=$KV_APP_WINPID
 second_pid=$!
 deadline=$((SECONDS + 20))
 while :; do
-    rb mains
-    [ "$(wc -l <<<"$RB_OUT")" -eq 2 ] && break
+    drv mains
+    [ "$(wc -l <<<"$DRV_OUT")" -eq 2 ] && break
     kv_alive "$second_pid" || fail "the second copy ended at once"
-    [ $SECONDS -lt $deadline ] || fail "no second main window within 20 s: [$RB_OUT]"
+    [ $SECONDS -lt $deadline ] || fail "no second main window within 20 s: [$DRV_OUT]"
     sleep 0.1
 done
-second_win=$(awk -v first="$first_win" '$2 != first { print $2 }' <<<"$RB_OUT")
-[ -n "$second_win" ] || fail "both main windows belong to process $first_win: [$RB_OUT]"
+second_win=$(awk -v first="$first_win" '$2 != first { print $2 }' <<<"$DRV_OUT")
+[ -n "$second_win" ] || fail "both main windows belong to process $first_win: [$DRV_OUT]"
 drv count-top KelvarionForm1 Kelvarion
 assert_eq 2 "$DRV_OUT" "visible Kelvarion windows"
 
-# kvdriver waited for the first copy to be ready; this waits for the second.
-rb wait-ready "$second_win"
+# kv_start_app waited for the first copy to be ready; this waits for the second.
+drv --pid "$second_win" wait-window 20000
 for copy in "$first_win" "$second_win"; do
-    rb get-text-pid "$copy" 103
-    assert_eq 'C:\kv\old program.bat' "$RB_OUT" "program box of process $copy"
-    rb get-text-pid "$copy" 106
-    assert_eq 7 "$RB_OUT" "minutes box of process $copy"
+    drv --pid "$copy" get-text prgToRun
+    assert_eq 'C:\kv\old program.bat' "$DRV_OUT" "program box of process $copy"
+    drv --pid "$copy" get-text everyNMins
+    assert_eq 7 "$DRV_OUT" "minutes box of process $copy"
 done
-rb set-text-pid "$first_win" 103 'C:\kv\first copy.bat'
-rb set-text-pid "$first_win" 106 '11'
-rb set-text-pid "$second_win" 103 'C:\kv\second copy.bat'
-rb set-text-pid "$second_win" 106 '22'
+drv --pid "$first_win" set-text prgToRun 'C:\kv\first copy.bat'
+drv --pid "$first_win" set-text everyNMins '11'
+drv --pid "$second_win" set-text prgToRun 'C:\kv\second copy.bat'
+drv --pid "$second_win" set-text everyNMins '22'
 
 # The one started last ends first; then the first one.
-rb click-pid "$second_win" 110
+drv --pid "$second_win" click butExit
 kv_wait_exit "$second_pid" 10 || fail "the second copy still runs 10 s after Exit"
 wait "$second_pid"
 assert_eq 0 "$?" "exit code of the second copy"
 assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' 'C:\kv\second copy.bat' 22
 drv count-top '#32770' '*'
 assert_eq 0 "$DRV_OUT" "dialogs after the second copy ended"
-rb click-pid "$first_win" 110
+drv --pid "$first_win" click butExit
 kv_wait_exit "$first_pid" 10 || fail "the first copy still runs 10 s after Exit"
 wait "$first_pid"
 assert_eq 0 "$?" "exit code of the first copy"

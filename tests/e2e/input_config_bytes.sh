@@ -5,9 +5,7 @@
 # VARIANT notepad: the file as Notepad saves it, "Unicode" (UTF-16 LE) and "UTF-8 with
 # BOM", with text the ANSI code page lacks: read as written, left as it came.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
 kv_case "$@"
-rb_init
 
 if [ "$KV_VARIANT" = notepad ]; then
     program='C:\kv\über ☃\tool.bat'
@@ -18,11 +16,11 @@ if [ "$KV_VARIANT" = notepad ]; then
             >"$KV_WORK/config.kv"
         cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
         kv_start_app
-        drv get-text 103
+        drv get-text prgToRun
         assert_eq "$program" "$DRV_OUT" "program box from $encoding"
-        drv get-text 106
+        drv get-text everyNMins
         assert_eq 7 "$DRV_OUT" "minutes box from $encoding"
-        drv click 110
+        drv click butExit
         kv_wait_exit "$KV_APP_PID" 20 || fail "kelvarion still runs 20 s after Exit ($encoding)"
         cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" ||
             fail "config.kv in $encoding changed: $(od -c "$KV_WORK/config.kv" | head -4)"
@@ -71,23 +69,23 @@ esac
 kv_log "config.kv: $(stat -c %s "$KV_WORK/config.kv") bytes"
 kv_start_app
 
-rb get-text-ansi 103 'C:\kv\program.shown'
+drv get-text-ansi prgToRun 'C:\kv\program.shown'
 cmp -s "$program_bytes" "$KV_C/kv/program.shown" ||
     fail "program box differs from the first line (up to a NUL): $(cmp "$program_bytes" "$KV_C/kv/program.shown" 2>&1)"
-rb get-text-ansi 106 'C:\kv\minutes.shown'
+drv get-text-ansi everyNMins 'C:\kv\minutes.shown'
 printf '%s' "$minutes_text" | cmp -s - "$KV_C/kv/minutes.shown" ||
     fail "minutes box: $(od -c "$KV_C/kv/minutes.shown" | head -5)"
 
 # Still working: due ticks are handled, whatever the start attempt makes of the text.
-drv set-text 106 1
+drv set-text everyNMins 1
 drv tick 3
 drv state
 assert_eq "visible=1 iconic=0" "$DRV_OUT" "window state after the ticks"
 # Back to the minutes as read, through a file: the command line would take them as UTF-8.
 printf '%s' "$minutes_text" >"$KV_C/kv/minutes.text"
-rb set-text-ansi 106 'C:\kv\minutes.text'
+drv set-text-ansi everyNMins 'C:\kv\minutes.text'
 
-drv click 110
+drv click butExit
 kv_wait_exit "$KV_APP_PID" 20 || fail "kelvarion still runs 20 s after Exit"
 {
     cat "$program_bytes"

@@ -4,8 +4,7 @@
 # VARIANT session-end: at a log-off, and at the Restart Manager's close, the same failed
 # save shows nothing (a box would hold up the sign-out) and the program ends at once.
 . "$(dirname "$0")/lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 mkdir "$KV_WORK/config.kv"
 
 if [ "$KV_VARIANT" == session-end ]; then
@@ -32,7 +31,7 @@ if [ "$KV_VARIANT" == session-end ]; then
 fi
 
 kv_start_app
-drv click 110
+drv click butExit
 drv wait-top '#32770' Kelvarion 10000
 kv_log "message box: $DRV_OUT"
 assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the message box's owner"
@@ -44,7 +43,7 @@ case $text in
 esac
 drv count-top '#32770' Kelvarion
 assert_eq 1 "$DRV_OUT" "message boxes shown at once"
-drv press '#32770' Kelvarion 1
+drv press '#32770' Kelvarion IDOK
 
 # Until the program has ended, no further message box may appear.
 deadline=$((SECONDS + 10))

@@ -11,18 +11,18 @@ kv_start_app
 
 program='C:\Program Files\My Tools\run it now.bat'
 minutes=' 7 '
-drv set-text 103 "$program"
-drv set-text 106 "$minutes"
+drv set-text prgToRun "$program"
+drv set-text everyNMins "$minutes"
 
 case $KV_VARIANT in
 exit-button)
-    drv click 110
+    drv click butExit
     ;;
 close)
     drv close
     ;;
 session-end)
-    kv_wait_tray_icon 5 || fail "no tray icon before the session ended"
+    wait_for 5 "the tray icon before the session ended" tray_icon
     drv end-session 10000
     assert_eq "queryendsession 1" "$(head -n1 <<<"$DRV_OUT")" "answer to WM_QUERYENDSESSION"
     # Windows may end the process as soon as WM_ENDSESSION returns: the file must be there.

@@ -4,15 +4,12 @@
 # ENDSESSION_CLOSEAPP, as installers send it: the program saves, and ends by itself, and a
 # tick queued right behind it starts nothing.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 program='C:\kv\session\tick.exe'
 rb_install_runmark "$program"
 kv_start_app
-drv set-text 103 "$program"
-drv set-text 106 1
+drv set-text prgToRun "$program"
+drv set-text everyNMins 1
 
 drv end-session 10000 --cancel
 assert_eq "queryendsession 1" "$(head -n1 <<<"$DRV_OUT")" "answer to WM_QUERYENDSESSION"
@@ -22,7 +19,7 @@ kv_alive "$KV_APP_PID" || fail "kelvarion ended after a cancelled session end"
 [ ! -f "$KV_WORK/config.kv" ] || fail "config.kv written by a cancelled session end"
 
 # Still due at every tick; saved as typed.
-drv set-text 106 ' 1 '
+drv set-text everyNMins ' 1 '
 drv end-session 10000 --closeapp --tick-queued
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after WM_ENDSESSION with ENDSESSION_CLOSEAPP"
 assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' "$program" ' 1 '

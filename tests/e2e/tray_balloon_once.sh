@@ -5,14 +5,10 @@
 # (Wine's explorer shows a balloon ~2 s after the request, for ~10 s, as a tooltip
 # window; a new request destroys it and makes a new window.)
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 missing='C:\kv test\not there.exe'
 crlf_file "$KV_WORK/config.kv" "$missing" 1
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
-mouse_away
 
 # Prints the balloons shown: visible tooltip windows of the explorer, each as its hwnd and
 # the first line of its text. The icon's hover tip (its text the tip) does not count.
@@ -60,7 +56,7 @@ done
 expect_balloons_for 3 "" "after 3 more failing ticks once the balloon had gone"
 
 other='C:\kv test\not there either.bat'
-drv set-text 103 "$other"
+drv set-text prgToRun "$other"
 drv tick 1
 wait_for 8 "a balloon for another failing program" some_balloon
 second=$(balloons)

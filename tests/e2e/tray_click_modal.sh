@@ -4,16 +4,12 @@
 # with the main window hidden when the box was opened (Close Window, then About...),
 # then with it shown.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
-mouse_away
 
 # open_about_behind: opens the About box, then puts the desktop in front.
 open_about_behind() {
-    drv click 108
+    drv click AboutBut
     drv wait-top '#32770' 'About Kelvarion' 10000
     ABOUT=${DRV_OUT%% *}
     wait_for 5 "the About box in front" fg_is "$ABOUT"
@@ -28,7 +24,7 @@ expect_one_about() {
     assert_eq "enabled=0" "$DRV_OUT" "main window while the About box is open"
 }
 
-drv click 109
+drv click Close
 wait_for 5 "the window hidden by Close Window" drv_is "visible=0 iconic=0" state
 open_about_behind
 tray_click 1 single

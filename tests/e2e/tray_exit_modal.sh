@@ -4,36 +4,32 @@
 # VARIANT: about (the About box), picker (the Open dialog), msgbox (the About box's
 # "System Information Is Unavailable" message box on top of it).
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 if [ "$KV_VARIANT" == msgbox ]; then
     # Wine's prefix may name its own msinfo32.
     "$KV_WINE" reg delete 'HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO' /f >/dev/null 2>&1
     "$KV_WINE" reg delete 'HKLM\SOFTWARE\Microsoft\Shared Tools Location' /f >/dev/null 2>&1
 fi
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
-mouse_away
 program='C:\kv test\exit while modal.bat'
-drv set-text 103 "$program"
-drv set-text 106 7
+drv set-text prgToRun "$program"
+drv set-text everyNMins 7
 
 case $KV_VARIANT in
 about)
-    drv click 108
+    drv click AboutBut
     drv wait-top '#32770' 'About Kelvarion' 10000
     title='About Kelvarion'
     ;;
 picker)
-    drv click 104
+    drv click BrowseBut
     drv wait-top '#32770' 'Select...' 10000
     title='Select...'
     ;;
 msgbox)
-    drv click 108
+    drv click AboutBut
     drv wait-top '#32770' 'About Kelvarion' 10000
-    drv post-click '#32770' 'About Kelvarion' 303
+    drv post-click '#32770' 'About Kelvarion' cmdSysInfo
     drv wait-top '#32770' 'Kelvarion' 10000
     title='Kelvarion'
     ;;

@@ -3,11 +3,9 @@
 # hidden, the program runs on, no config.kv; no control of the hidden window has the
 # focus meanwhile. Its "Configuration..." item shows the window.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
 kv_case "$@"
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
-drv click 109
+drv click Close
 wait_for 5 "the window hidden by Close Window" drv_is "visible=0 iconic=0" state
 
 tray_menu_open

@@ -3,14 +3,11 @@
 # writes config.kv (exactly the two texts, CR LF) in the working folder and ends the
 # program cleanly. Saves tray-menu.png (the open menu) to KV_SCREENSHOTS when set.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
 program='C:\kv test\menu exit.bat'
-drv set-text 103 "$program"
-drv set-text 106 3
+drv set-text prgToRun "$program"
+drv set-text everyNMins 3
 
 tray_menu_open
 wait_for 5 "the tray icon's hover tip gone" drv_is 0 count-top tooltips_class32 '*'

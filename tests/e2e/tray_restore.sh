@@ -2,11 +2,8 @@
 # Minimize hides the window; a real left click on the tray icon brings it back, normal
 # size and in front. The same after a double-click, which must not hide it again.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
 
 for how in single double; do
     drv minimize

@@ -5,35 +5,20 @@
 # settings are read, no window shows; a left click on the icon shows the window
 # normal-sized, in front, with the settings read.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 program='C:\kv\quiet\job.bat'
 crlf_file "$KV_WORK/config.kv" "$program" 7
 
 case $KV_VARIANT in
 switch) ui_start_app /tray ;;
-minimized)
-    # kvrb waits for the program and ends with its exit code, so it stands for it.
-    (cd "$KV_WORK" && WINEDEBUG=${KV_WINEDEBUG:--all,err+all} \
-        exec "$KV_WINE" "$RB_BIN/kvrb.exe" start-shown 7 "Z:${KV_EXE//\//\\}") \
-        >"$KV_DIR/app.log" 2>&1 &
-    KV_APP_PID=$!
-    kv_wait_window "$KV_APP_PID" "$KV_DIR/app.log"
-    KV_APP_WINPID=${DRV_OUT#* }
-    KV_MAIN_HWND=${DRV_OUT%% *}
-    ;;
+minimized) ui_start_app --shown 7 ;;
 *) fail "unknown variant [$KV_VARIANT]" ;;
 esac
-kv_wait_tray_icon 10 || fail "no tray icon"
-mouse_away
 
 expect_settings() {
-    drv get-text 103
+    drv get-text prgToRun
     assert_eq "$program" "$DRV_OUT" "program box $1"
-    drv get-text 106
+    drv get-text everyNMins
     assert_eq 7 "$DRV_OUT" "minutes box $1"
 }
 expect_settings "once started"

@@ -4,20 +4,16 @@
 # afterwards the icon is still shown as the waiting bolt, both clicks still work, and
 # the program runs on.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
-mouse_away
-drv click 109
+drv click Close
 wait_for 5 "the window hidden by Close Window" drv_is "visible=0 iconic=0" state
 
 for round in 1 2; do
     drv taskbar-created
     drv sync
     kv_alive "$KV_APP_PID" || fail "kelvarion ended after TaskbarCreated $round"
-    kv_wait_tray_icon 5 || fail "no tray icon after TaskbarCreated $round"
+    wait_for 5 "the tray icon after TaskbarCreated $round" tray_icon
     expect_waiting_bolt "tray icon after TaskbarCreated $round" 1004 749 18 18
 done
 

@@ -23,6 +23,11 @@ kv_e2e_case(about_dialog about_dialog.sh)
 kv_e2e_case(about_sysinfo_path about_sysinfo.sh path)
 kv_e2e_case(about_sysinfo_folder about_sysinfo.sh folder)
 kv_e2e_case(about_sysinfo_none about_sysinfo.sh none)
+# The stand-in tool is runmark.exe, from the fault cases' helpers.
+foreach(way path folder none)
+    set_tests_properties(e2e_${KV_E2E_ARCH}_about_sysinfo_${way} PROPERTIES FIXTURES_REQUIRED
+        "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}")
+endforeach()
 
 foreach(shot window_layout tray_menu_exit about_dialog)
     set_property(TEST e2e_${KV_E2E_ARCH}_${shot} APPEND PROPERTY

@@ -3,24 +3,22 @@
 # text; the caption, a fixed frame with a minimize box, and a 322 x 172 client area.
 # Saves window.png (the window as drawn) to KV_SCREENSHOTS when that is set.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 ui_start_app
 
-# id class left top width height (twips) text
+# control class left top width height (twips) text
 layout=$(
     cat <<'EOF'
-101 Static 120 0 3015 615 This program will run a specified .exe or .bat file at regular intervals while hiding in the system tray.
-102 Static 120 840 1215 255 Program to run:
-103 Edit 1320 840 2175 285 
-104 Button 3600 840 1095 375 Browse...
-105 Static 480 1440 855 255 Run every:
-106 Edit 1320 1440 2175 285 5
-107 Static 3600 1440 1215 255 minutes.
-108 Button 120 2040 1455 375 About...
-109 Button 1680 2040 1455 375 Close Window
-110 Button 3240 2040 1455 375 Exit
+Label1 Static 120 0 3015 615 This program will run a specified .exe or .bat file at regular intervals while hiding in the system tray.
+Label2 Static 120 840 1215 255 Program to run:
+prgToRun Edit 1320 840 2175 285 
+BrowseBut Button 3600 840 1095 375 Browse...
+Label3 Static 480 1440 855 255 Run every:
+everyNMins Edit 1320 1440 2175 285 5
+Label4 Static 3600 1440 1215 255 minutes.
+AboutBut Button 120 2040 1455 375 About...
+Close Button 1680 2040 1455 375 Close Window
+butExit Button 3240 2040 1455 375 Exit
 EOF
 )
 # px = round(twips * 96 / 1440)

@@ -13,8 +13,8 @@ function(kv_wow64_case name fixtures script)
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${KV_WOW64_ARGS} ${ARGN})
     set_tests_properties(${test} PROPERTIES
         FIXTURES_REQUIRED "${fixtures}" TIMEOUT 90 SKIP_RETURN_CODE 77
-        ENVIRONMENT "KV_ARCH=x86;KV_TIMEOUT=90" LABELS "e2e;e2e_x86")
+        ENVIRONMENT "KV_ARCH=x86;KV_WOW64=1;KV_TIMEOUT=90" LABELS "e2e;e2e_x86")
 endfunction()
 
 kv_wow64_case(system32 "kv_wine_prefix_x64;kv_rb_helpers_x64" wow64_system32.sh)
-kv_wow64_case(about_sysinfo kv_wine_prefix_x64 about_sysinfo.sh wow64)
+kv_wow64_case(about_sysinfo "kv_wine_prefix_x64;kv_rb_helpers_x64" about_sysinfo.sh wow64)

@@ -3,7 +3,6 @@
 # KV_SCREENSHOTS, a folder per build.
 set(KV_E2E_SCREENSHOTS ${CMAKE_BINARY_DIR}/screenshots/${KV_E2E_ARCH})
 
-kv_e2e_case(window_layout window_layout.sh)
 kv_e2e_case(window_tab_order window_tab_order.sh)
 kv_e2e_case(window_mouse_sweep window_mouse_sweep.sh)
 kv_e2e_case(tray_restore tray_restore.sh)
@@ -29,7 +28,7 @@ foreach(way path folder none)
         "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}")
 endforeach()
 
-foreach(shot window_layout tray_menu_exit about_dialog)
+foreach(shot first_start tray_menu_exit about_dialog)
     set_property(TEST e2e_${KV_E2E_ARCH}_${shot} APPEND PROPERTY
         ENVIRONMENT KV_SCREENSHOTS=${KV_E2E_SCREENSHOTS})
 endforeach()

@@ -1,21 +1,15 @@
 # The window, tray, picker and About cases. Included by tests/e2e/CMakeLists.txt once per
-# build (KV_E2E_ARCH). The cases that take screenshots of the real screen save them to
-# KV_SCREENSHOTS, a folder per build.
-set(KV_E2E_SCREENSHOTS ${CMAKE_BINARY_DIR}/screenshots/${KV_E2E_ARCH})
+# build (KV_E2E_ARCH).
 
 kv_e2e_case(window_tab_order window_tab_order.sh)
 kv_e2e_case(window_mouse_sweep window_mouse_sweep.sh)
 kv_e2e_case(tray_restore tray_restore.sh)
 kv_e2e_case(tray_close_window tray_close_window.sh)
-kv_e2e_case(tray_menu_exit tray_menu_exit.sh)
 kv_e2e_case(tray_menu_dismiss tray_menu_dismiss.sh)
 kv_e2e_case(tray_icon_colours tray_icon_colours.sh)
 kv_e2e_case(tray_taskbar_created tray_taskbar_created.sh)
 kv_e2e_case(tray_balloon_once tray_balloon_once.sh)
 kv_e2e_case(tray_click_modal tray_click_modal.sh)
-kv_e2e_case(tray_exit_modal_about tray_exit_modal.sh about)
-kv_e2e_case(tray_exit_modal_picker tray_exit_modal.sh picker)
-kv_e2e_case(tray_exit_modal_msgbox tray_exit_modal.sh msgbox)
 kv_e2e_case(picker_choose picker_choose.sh)
 kv_e2e_case(picker_keep picker_keep.sh)
 kv_e2e_case(about_dialog about_dialog.sh)
@@ -26,9 +20,4 @@ kv_e2e_case(about_sysinfo_none about_sysinfo.sh none)
 foreach(way path folder none)
     set_tests_properties(e2e_${KV_E2E_ARCH}_about_sysinfo_${way} PROPERTIES FIXTURES_REQUIRED
         "kv_wine_prefix_${KV_E2E_ARCH};kv_rb_helpers_${KV_E2E_ARCH}")
-endforeach()
-
-foreach(shot first_start tray_menu_exit about_dialog)
-    set_property(TEST e2e_${KV_E2E_ARCH}_${shot} APPEND PROPERTY
-        ENVIRONMENT KV_SCREENSHOTS=${KV_E2E_SCREENSHOTS})
 endforeach()

@@ -17,4 +17,3 @@ function(kv_wow64_case name fixtures script)
 endfunction()
 
 kv_wow64_case(system32 "kv_wine_prefix_x64;kv_rb_helpers_x64" wow64_system32.sh)
-kv_wow64_case(about_sysinfo "kv_wine_prefix_x64;kv_rb_helpers_x64" about_sysinfo.sh wow64)

@@ -233,7 +233,7 @@ kv_keep_evidence() {
 }
 
 # The start of every case: kv_init with the script's arguments, then its own copy of the
-# prefix and a display. KV_WOW64=1 (set by wow64_cases.cmake) runs the 32-bit build in the
+# prefix and a display. KV_WOW64=1 (set by CMakeLists.txt) runs the 32-bit build in the
 # 64-bit prefix.
 kv_case() {
     kv_init "$@"

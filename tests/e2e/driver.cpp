@@ -1,7 +1,10 @@
-// kvdriver: drives a running Kelvarion from a second process for the end-to-end tests.
-// Run under Wine in the same prefix; it prints to stdout and exits 0 on success,
-// 1 when the check or wait fails, 2 on a usage error (the reason goes to stderr).
+// kvdriver: drives a running Kelvarion from a second process for the end-to-end tests, and
+// stands in for what the fault cases need around it: a file held open, a notification area
+// that refuses icons, a start with a chosen show state. Run under Wine in the same prefix;
+// it prints to stdout and exits 0 on success, 1 when the check or wait fails, 2 on a usage
+// error (the reason goes to stderr). Controls go by the names ui/control_ids.h gives them.
 #include <windows.h>
+#include <dlgs.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -20,51 +23,32 @@ const int kUsage = 2;
 // many seconds over a text of megabytes on a loaded machine, and a busy program is not a
 // hung one (so no SMTO_ABORTIFHUNG, which gives up on any thread busy for 5 s).
 const UINT kAnswerMs = 120000;
+// The tray callback the program registers, and its icon's id.
+const UINT kTrayMessage = WM_APP + 1;
+const UINT kTrayIconId = 1;
 
-const wchar_t kUsageText[] =
-    L"usage: kvdriver COMMAND [ARGS]\n"
-    L"  wait-window [MS]            wait until the main window is up and the program idles\n"
-    L"                              in its message loop; print \"hwnd pid\"\n"
-    L"  pid                         print the program's process id\n"
-    L"  get-text ID                 print the text of control ID\n"
-    L"  set-text ID TEXT            set the text of control ID\n"
-    L"  tick [N] [--watch MS]       post N timer ticks and wait until they are handled;\n"
-    L"                              print \"launched K\" and \"new-windows K\" seen within MS\n"
-    L"  click ID                    post BM_CLICK to button ID\n"
-    L"  close                       post WM_CLOSE\n"
-    L"  minimize                    post WM_SYSCOMMAND SC_MINIMIZE\n"
-    L"  state                       print \"visible=0|1 iconic=0|1\"\n"
-    L"  end-session [MS] [--closeapp] [--cancel] [--tick-queued]\n"
-    L"                              send WM_QUERYENDSESSION, then WM_ENDSESSION TRUE, with\n"
-    L"                              ENDSESSION_CLOSEAPP as the Restart Manager sends it, or\n"
-    L"                              FALSE: the session end was cancelled; --tick-queued posts\n"
-    L"                              a timer tick right behind WM_ENDSESSION and returns at once\n"
-    L"  wait-top CLASS TITLE [MS]   wait for a visible top-level window; print \"hwnd pid\"\n"
-    L"  count-top CLASS TITLE       print how many visible top-level windows match\n"
-    L"  dialog-text CLASS TITLE     print the static texts of a matching window, one a line\n"
-    L"  press CLASS TITLE ID        click button ID of a matching window, wait for it to close\n"
-    L"  windows                     list visible top-level windows: hwnd pid class title\n"
-    L"  count-foreign               count visible top-level windows of other processes\n"
-    L"  rects                       print \"id class x y w h\" of each control, client coords\n"
-    L"  taskbar-created             broadcast the \"TaskbarCreated\" message\n"
-    L"  setting-change AREA         broadcast WM_SETTINGCHANGE naming AREA\n"
-    L"  handles [PID]               print the kernel handle count of PID (default: program)\n"
-    L"  client                      print \"w h\" of the main window's client area\n"
-    L"  enabled                     print \"enabled=0|1\" of the main window\n"
-    L"  focus                       print the id of the main window's control that has the\n"
-    L"                              keyboard focus, or \"other\" and the window that has it\n"
-    L"  foreground                  print \"hwnd pid class title\" of the foreground window\n"
-    L"  rect CLASS TITLE            print \"x y w h\" of a matching window, screen coords\n"
-    L"  item-text CLASS TITLE ID    print the text of control ID of a matching window\n"
-    L"  buttons CLASS TITLE         print \"id default|push text\" of a matching window's\n"
-    L"                              visible buttons\n"
-    L"  post-click CLASS TITLE ID   post BM_CLICK to button ID of a matching window; no wait\n"
-    L"  texts                       print \"id text\" of each control of the main window\n"
-    L"  style                       print \"sizable=0|1 minimizebox=0|1 maximizebox=0|1\"\n"
-    L"  sync                        wait until the program has handled what was posted to it\n"
-    L"  mouse-moves FROM TO Y       post WM_MOUSEMOVE at x = FROM..TO, y = Y, and wait for them\n"
-    L"  syscolor INDEX              print GetSysColor(INDEX) as #RRGGBB\n"
-    L"CLASS or TITLE \"*\" matches any.\n";
+// The names of ui/control_ids.h, and the standard ids of the dialogs the program opens (a
+// message box's buttons, the Open dialog's boxes). IDOK comes first: it is cmdOK too.
+#define KV_WIDE(text) L##text
+#define KV_CONTROL(name)                                                                           \
+    { KV_WIDE(#name), ControlId::name }
+struct NamedId {
+    const wchar_t* name;
+    int id;
+};
+const NamedId kControls[] = {
+    {L"IDOK", IDOK},        {L"IDCANCEL", IDCANCEL},    {L"cmb1", cmb1},
+    {L"cmb13", cmb13},      KV_CONTROL(Label1),         KV_CONTROL(Label2),
+    KV_CONTROL(prgToRun),   KV_CONTROL(BrowseBut),      KV_CONTROL(Label3),
+    KV_CONTROL(everyNMins), KV_CONTROL(Label4),         KV_CONTROL(AboutBut),
+    KV_CONTROL(Close),      KV_CONTROL(butExit),        KV_CONTROL(mPopRestore),
+    KV_CONTROL(mPopExit),   KV_CONTROL(cmdOK),          KV_CONTROL(picIcon),
+    KV_CONTROL(cmdSysInfo), KV_CONTROL(lblDescription), KV_CONTROL(lblDisclaimer),
+    KV_CONTROL(lblTitle),   KV_CONTROL(lblVersion),
+};
+
+// --pid: the copy of the program to drive, when two run; 0 takes the first main window.
+DWORD gProgramPid = 0;
 
 // --- output -----------------------------------------------------------------
 
@@ -72,8 +56,8 @@ std::string toUtf8(const std::wstring& text) {
     if (text.empty()) {
         return std::string();
     }
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size,
                         nullptr, nullptr);
@@ -88,17 +72,16 @@ void write(DWORD stdHandle, const std::wstring& text) {
               nullptr);
 }
 
-void println(const std::wstring& text) { write(STD_OUTPUT_HANDLE, text + L"\n"); }
+void println(const std::wstring& text) {
+    write(STD_OUTPUT_HANDLE, text + L"\n");
+}
 
 int fail(const std::wstring& why) {
     write(STD_ERROR_HANDLE, L"kvdriver: " + why + L"\n");
     return kFailed;
 }
 
-int usage(const std::wstring& why) {
-    write(STD_ERROR_HANDLE, L"kvdriver: " + why + L"\n" + kUsageText);
-    return kUsage;
-}
+int usage(const std::wstring& why);
 
 std::wstring hex(const void* p) {
     wchar_t buf[32];
@@ -107,7 +90,9 @@ std::wstring hex(const void* p) {
 }
 
 // Wide enough for a size_t on either width, so no count is narrowed on its way.
-std::wstring num(unsigned long long n) { return std::to_wstring(n); }
+std::wstring num(unsigned long long n) {
+    return std::to_wstring(n);
+}
 
 bool parseNumber(const std::wstring& text, long* value) {
     if (text.empty()) {
@@ -122,6 +107,26 @@ bool parseNumber(const std::wstring& text, long* value) {
     return true;
 }
 
+bool parseControl(const std::wstring& name, int* id) {
+    for (const NamedId& c : kControls) {
+        if (name == c.name) {
+            *id = c.id;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::wstring controlName(HWND control) {
+    int id = GetDlgCtrlID(control);
+    for (const NamedId& c : kControls) {
+        if (id == c.id) {
+            return c.name;
+        }
+    }
+    return num(static_cast<unsigned long>(id));
+}
+
 // --- windows ----------------------------------------------------------------
 
 std::wstring className(HWND hwnd) {
@@ -131,16 +136,25 @@ std::wstring className(HWND hwnd) {
 }
 
 // WM_GETTEXT works across processes, unlike GetWindowText on a foreign edit box.
-std::wstring windowText(HWND hwnd) {
+bool windowText(HWND hwnd, std::wstring* text) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerMs, &length)) {
-        return std::wstring();
+        return false;
     }
     std::vector<wchar_t> buf(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
-                        SMTO_NORMAL, kAnswerMs, &copied);
-    return std::wstring(buf.data(), copied);
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
+                             SMTO_NORMAL, kAnswerMs, &copied)) {
+        return false;
+    }
+    text->assign(buf.data(), copied);
+    return true;
+}
+
+std::wstring windowText(HWND hwnd) {
+    std::wstring text;
+    windowText(hwnd, &text);
+    return text;
 }
 
 DWORD processOf(HWND hwnd) {
@@ -149,17 +163,25 @@ DWORD processOf(HWND hwnd) {
     return pid;
 }
 
-HWND mainWindow() { return FindWindowW(kForm1Class, kForm1Caption); }
+std::vector<HWND> mainWindows() {
+    std::vector<HWND> found;
+    for (HWND hwnd = FindWindowExW(nullptr, nullptr, kForm1Class, kForm1Caption); hwnd;
+         hwnd = FindWindowExW(nullptr, hwnd, kForm1Class, kForm1Caption)) {
+        if (!gProgramPid || processOf(hwnd) == gProgramPid) {
+            found.push_back(hwnd);
+        }
+    }
+    return found;
+}
+
+HWND mainWindow() {
+    std::vector<HWND> found = mainWindows();
+    return found.empty() ? nullptr : found.front();
+}
 
 BOOL CALLBACK collectWindow(HWND hwnd, LPARAM list) {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
     return TRUE;
-}
-
-std::vector<HWND> topLevelWindows() {
-    std::vector<HWND> found;
-    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 bool matches(const std::wstring& pattern, const std::wstring& value) {
@@ -167,8 +189,10 @@ bool matches(const std::wstring& pattern, const std::wstring& value) {
 }
 
 std::vector<HWND> visibleTopLevel(const std::wstring& cls, const std::wstring& title) {
+    std::vector<HWND> all;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&all));
     std::vector<HWND> found;
-    for (HWND hwnd : topLevelWindows()) {
+    for (HWND hwnd : all) {
         if (IsWindowVisible(hwnd) && matches(cls, className(hwnd)) &&
             matches(title, windowText(hwnd))) {
             found.push_back(hwnd);
@@ -194,7 +218,24 @@ std::wstring describe(HWND hwnd) {
            windowText(hwnd) + L"\"";
 }
 
-// --- processes --------------------------------------------------------------
+std::wstring rectText(RECT r) {
+    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+           std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top);
+}
+
+// Polls until done() holds; false after timeoutMs.
+template <typename Condition> bool waitFor(long timeoutMs, Condition done) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (static_cast<long>(GetTickCount() - start) >= timeoutMs) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+// --- processes and files ----------------------------------------------------
 
 struct Child {
     DWORD pid;
@@ -220,28 +261,64 @@ std::vector<Child> childrenOf(DWORD parentPid) {
 
 // Wine gives a hidden console program its own conhost.exe, started by the parent:
 // that is plumbing, not a launch.
-bool isLaunch(const Child& child) { return lstrcmpiW(child.exe.c_str(), L"conhost.exe") != 0; }
+bool isLaunch(const Child& child) {
+    return lstrcmpiW(child.exe.c_str(), L"conhost.exe") != 0;
+}
 
-// --- commands ---------------------------------------------------------------
+bool fileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Without best fit, as the program saves: a character the code page lacks is an error.
+bool toAnsi(const std::wstring& text, std::string* bytes) {
+    bytes->clear();
+    if (text.empty()) {
+        return true;
+    }
+    BOOL lossy = FALSE;
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                   static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy) {
+        return false;
+    }
+    bytes->resize(static_cast<size_t>(size));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                        &(*bytes)[0], size, nullptr, &lossy);
+    return !lossy;
+}
+
+std::wstring fromAnsi(const std::string& bytes) {
+    if (bytes.empty()) {
+        return std::wstring();
+    }
+    int size =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
+    return text;
+}
+
+// --- the main window --------------------------------------------------------
 
 using Args = std::vector<std::wstring>;
 
-int needMainWindow(HWND* hwnd) {
-    *hwnd = mainWindow();
-    return *hwnd ? kOk : fail(L"main window not found");
+int needControl(HWND window, const std::wstring& name, HWND* control) {
+    int id = 0;
+    if (!parseControl(name, &id)) {
+        return usage(L"not a control name of ui/control_ids.h: " + name);
+    }
+    *control = GetDlgItem(window, id);
+    return *control ? kOk : fail(L"no control " + name);
 }
 
-int needControl(const std::wstring& idText, HWND* control) {
-    long id = 0;
-    if (!parseNumber(idText, &id)) {
-        return usage(L"not a control id: " + idText);
+// Finds the first visible top-level window matching cls/title, or fails with the reason.
+int needTopLevel(const std::wstring& cls, const std::wstring& title, HWND* window) {
+    std::vector<HWND> found = visibleTopLevel(cls, title);
+    if (found.empty()) {
+        return fail(L"no visible window of class \"" + cls + L"\" titled \"" + title + L"\"");
     }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    *control = GetDlgItem(main, static_cast<int>(id));
-    return *control ? kOk : fail(L"no control with id " + idText);
+    *window = found.front();
+    return kOk;
 }
 
 // A sent message overtakes posted ones, so a WM_NULL round trip does not prove that
@@ -260,53 +337,55 @@ int waitPostedHandled(HWND main) {
         return fail(L"the program does not answer");
     }
     PostMessageW(box, EM_SETMODIFY, TRUE, 0);
-    DWORD start = GetTickCount();
-    for (;;) {
+    bool answering = true;
+    bool handled = waitFor(kAnswerMs, [&] {
         DWORD_PTR now = 0;
-        if (!SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kAnswerMs, &now)) {
-            return fail(L"the program stopped answering while handling posted messages");
-        }
-        if (now) {
-            break;
-        }
-        if (GetTickCount() - start > kAnswerMs) {
-            return fail(L"posted messages were not handled within " + num(kAnswerMs / 1000) + L" s");
-        }
-        Sleep(5);
+        answering = SendMessageTimeoutW(box, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kAnswerMs, &now);
+        return !answering || now;
+    });
+    if (!answering) {
+        return fail(L"the program stopped answering while handling posted messages");
+    }
+    if (!handled) {
+        return fail(L"posted messages were not handled within " + num(kAnswerMs / 1000) + L" s");
     }
     SendMessageTimeoutW(box, EM_SETMODIFY, before, 0, SMTO_NORMAL, kAnswerMs, nullptr);
     return kOk;
 }
 
-// Waits for a visible top-level window matching cls/title, polling.
-HWND waitTopLevel(const std::wstring& cls, const std::wstring& title, long timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<HWND> found = visibleTopLevel(cls, title);
-        if (!found.empty()) {
-            return found.front();
-        }
-        if (static_cast<long>(GetTickCount() - start) >= timeoutMs) {
-            return nullptr;
-        }
-        Sleep(25);
+int setText(HWND control, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                             SMTO_NORMAL, kAnswerMs, &result) ||
+        !result) {
+        return fail(L"WM_SETTEXT failed");
     }
+    // Catches a text mangled on its way through the command line, or a box that refuses it.
+    std::wstring now;
+    if (!windowText(control, &now)) {
+        return fail(L"the text cannot be read back");
+    }
+    if (now == text) {
+        return kOk;
+    }
+    return fail(text.size() > 200 ? L"the text reads back with " + num(now.size()) +
+                                        L" characters instead of " + num(text.size())
+                                  : L"the text reads back as \"" + now + L"\"");
 }
 
-int cmdWaitWindow(const Args& a) {
+int cmdWaitWindow(HWND, const Args& a) {
     long timeoutMs = 10000;
-    if (a.size() > 1 || (a.size() == 1 && !parseNumber(a[0], &timeoutMs))) {
+    if (a.size() == 1 && !parseNumber(a[0], &timeoutMs)) {
         return usage(L"wait-window [MS]");
     }
     // The window exists before its controls do, and the program loads config.kv only
     // after that: it is ready once it takes posted messages in its message loop.
-    DWORD start = GetTickCount();
     HWND hwnd = nullptr;
-    while (!(hwnd = mainWindow()) || !GetDlgItem(hwnd, ControlId::everyNMins)) {
-        if (static_cast<long>(GetTickCount() - start) >= timeoutMs) {
-            return fail(L"main window did not appear within " + num(timeoutMs) + L" ms");
-        }
-        Sleep(25);
+    if (!waitFor(timeoutMs, [&] {
+            hwnd = mainWindow();
+            return hwnd && GetDlgItem(hwnd, ControlId::everyNMins);
+        })) {
+        return fail(L"main window did not appear within " + num(timeoutMs) + L" ms");
     }
     if (int rc = waitPostedHandled(hwnd)) {
         return rc;
@@ -315,50 +394,54 @@ int cmdWaitWindow(const Args& a) {
     return kOk;
 }
 
-int cmdPid(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"pid takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    println(num(processOf(main)));
-    return kOk;
-}
-
-int cmdGetText(const Args& a) {
-    if (a.size() != 1) {
-        return usage(L"get-text ID");
-    }
-    HWND control = nullptr;
-    if (int rc = needControl(a[0], &control)) {
-        return rc;
-    }
+int cmdGetText(HWND control, const Args&) {
     println(windowText(control));
     return kOk;
 }
 
-int cmdSetText(const Args& a) {
-    if (a.size() != 2) {
-        return usage(L"set-text ID TEXT");
-    }
-    HWND control = nullptr;
-    if (int rc = needControl(a[0], &control)) {
-        return rc;
-    }
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[1].c_str()),
-                             SMTO_NORMAL, kAnswerMs, &result) ||
-        !result) {
-        return fail(L"WM_SETTEXT failed");
-    }
-    // Catches a text mangled on its way through the command line, or a box that refuses it.
-    std::wstring now = windowText(control);
-    return now == a[1] ? kOk : fail(L"the text reads back as \"" + now + L"\"");
+int cmdSetText(HWND control, const Args& a) {
+    return setText(control, a[0]);
 }
 
-int cmdTick(const Args& a) {
+// Texts longer than a command line, or as the bytes the program itself would save.
+int cmdSetTextAnsi(HWND control, const Args& a) {
+    HANDLE file = CreateFileW(a[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return fail(L"cannot open " + a[0]);
+    }
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    BOOL ok = bytes.empty() ||
+              ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    if (!ok || read != bytes.size()) {
+        return fail(L"cannot read " + a[0]);
+    }
+    return setText(control, fromAnsi(bytes));
+}
+
+int cmdGetTextAnsi(HWND control, const Args& a) {
+    std::wstring text;
+    if (!windowText(control, &text)) {
+        return fail(L"cannot read the control's text");
+    }
+    std::string bytes;
+    if (!toAnsi(text, &bytes)) {
+        return fail(L"the text does not fit the ANSI code page");
+    }
+    HANDLE file = CreateFileW(a[0].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return fail(L"cannot create " + a[0]);
+    }
+    DWORD written = 0;
+    BOOL ok = bytes.empty() ||
+              WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size() ? kOk : fail(L"cannot write " + a[0]);
+}
+
+int cmdTick(HWND main, const Args& a) {
     long count = 1;
     long watchMs = 0;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -368,16 +451,12 @@ int cmdTick(const Args& a) {
             return usage(L"tick [N] [--watch MS]");
         }
     }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
     DWORD programPid = processOf(main);
     std::set<DWORD> oldChildren;
     for (const Child& c : childrenOf(programPid)) {
         oldChildren.insert(c.pid);
     }
-    std::set<HWND> oldWindows = foreignWindows(programPid);
+    std::set<HWND> seenWindows = foreignWindows(programPid);
 
     for (long i = 0; i < count; ++i) {
         if (!PostMessageW(main, WM_TIMER, 1, 0)) {
@@ -391,7 +470,6 @@ int cmdTick(const Args& a) {
     // Watch for children the ticks started and for windows that showed up meanwhile.
     std::vector<Child> launched;
     std::vector<std::wstring> newWindows;
-    std::set<HWND> seenWindows = oldWindows;
     DWORD start = GetTickCount();
     do {
         for (const Child& c : childrenOf(programPid)) {
@@ -418,40 +496,31 @@ int cmdTick(const Args& a) {
     return kOk;
 }
 
-int postToMain(UINT msg, WPARAM wParam, LPARAM lParam) {
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    return PostMessageW(main, msg, wParam, lParam) ? kOk
-                                                   : fail(L"PostMessage failed, error " +
-                                                          num(GetLastError()));
-}
-
-int cmdClick(const Args& a) {
-    if (a.size() != 1) {
-        return usage(L"click ID");
-    }
-    HWND button = nullptr;
-    if (int rc = needControl(a[0], &button)) {
-        return rc;
-    }
-    // Posted, because a button that opens a modal dialog would hold a SendMessage.
+// Posted, because a button that opens a modal dialog would hold a SendMessage.
+int cmdClick(HWND button, const Args&) {
     return PostMessageW(button, BM_CLICK, 0, 0) ? kOk : fail(L"PostMessage BM_CLICK failed");
 }
 
-int cmdClose(const Args& a) {
-    return a.empty() ? postToMain(WM_CLOSE, 0, 0) : usage(L"close takes no arguments");
-}
-
-int cmdMinimize(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"minimize takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
+// Clicks, then waits for the button's window to close, so that a window seen afterwards
+// is a new one.
+int cmdPress(HWND button, const Args&) {
+    HWND window = GetAncestor(button, GA_ROOT);
+    if (int rc = cmdClick(button, {})) {
         return rc;
     }
+    if (!waitFor(30000, [&] { return !IsWindow(window) || !IsWindowVisible(window); })) {
+        return fail(L"the window is still open 30 s after the press");
+    }
+    return kOk;
+}
+
+int cmdClose(HWND main, const Args&) {
+    return PostMessageW(main, WM_CLOSE, 0, 0)
+               ? kOk
+               : fail(L"PostMessage failed, error " + num(GetLastError()));
+}
+
+int cmdMinimize(HWND main, const Args&) {
     // Sent, so the window state is settled when this returns.
     if (!SendMessageTimeoutW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_NORMAL, kAnswerMs,
                              nullptr)) {
@@ -460,20 +529,13 @@ int cmdMinimize(const Args& a) {
     return kOk;
 }
 
-int cmdState(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"state takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
+int cmdState(HWND main, const Args&) {
     println(L"visible=" + num(IsWindowVisible(main) ? 1 : 0) + L" iconic=" +
             num(IsIconic(main) ? 1 : 0));
     return kOk;
 }
 
-int cmdEndSession(const Args& a) {
+int cmdEndSession(HWND main, const Args& a) {
     long timeoutMs = 10000;
     LPARAM reason = 0;
     WPARAM ending = TRUE;
@@ -488,10 +550,6 @@ int cmdEndSession(const Args& a) {
         } else if (!parseNumber(arg, &timeoutMs)) {
             return usage(L"end-session [MS] [--closeapp] [--cancel] [--tick-queued]");
         }
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
     }
     UINT ms = static_cast<UINT>(timeoutMs);
     DWORD_PTR mayEnd = 0;
@@ -517,133 +575,74 @@ int cmdEndSession(const Args& a) {
     return kOk;
 }
 
-int cmdWaitTop(const Args& a) {
-    long timeoutMs = 5000;
-    if (a.size() < 2 || a.size() > 3 || (a.size() == 3 && !parseNumber(a[2], &timeoutMs))) {
-        return usage(L"wait-top CLASS TITLE [MS]");
-    }
-    HWND hwnd = waitTopLevel(a[0], a[1], timeoutMs);
-    if (!hwnd) {
-        return fail(L"no visible window of class \"" + a[0] + L"\" titled \"" + a[1] +
-                    L"\" within " + num(timeoutMs) + L" ms");
-    }
-    println(hex(hwnd) + L" " + num(processOf(hwnd)));
-    return kOk;
-}
-
-int cmdCountTop(const Args& a) {
-    if (a.size() != 2) {
-        return usage(L"count-top CLASS TITLE");
-    }
-    println(num(visibleTopLevel(a[0], a[1]).size()));
-    return kOk;
-}
-
-int cmdDialogText(const Args& a) {
-    if (a.size() != 2) {
-        return usage(L"dialog-text CLASS TITLE");
-    }
-    std::vector<HWND> found = visibleTopLevel(a[0], a[1]);
-    if (found.empty()) {
-        return fail(L"no visible window of class \"" + a[0] + L"\" titled \"" + a[1] + L"\"");
-    }
-    for (HWND child = GetWindow(found.front(), GW_CHILD); child;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        std::wstring text = windowText(child);
-        if (lstrcmpiW(className(child).c_str(), L"Static") == 0 && !text.empty()) {
-            println(text);
-        }
-    }
-    return kOk;
-}
-
-int cmdPress(const Args& a) {
-    long id = 0;
-    if (a.size() != 3 || !parseNumber(a[2], &id)) {
-        return usage(L"press CLASS TITLE ID");
-    }
-    std::vector<HWND> found = visibleTopLevel(a[0], a[1]);
-    if (found.empty()) {
-        return fail(L"no visible window of class \"" + a[0] + L"\" titled \"" + a[1] + L"\"");
-    }
-    HWND window = found.front();
-    HWND button = GetDlgItem(window, static_cast<int>(id));
-    if (!button) {
-        return fail(L"that window has no control with id " + a[2]);
-    }
-    if (!PostMessageW(button, BM_CLICK, 0, 0)) {
-        return fail(L"PostMessage BM_CLICK failed");
-    }
-    // Wait for it to close, so that a window seen afterwards is a new one.
-    DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount() - start > 30000) {
-            return fail(L"the window is still open 30 s after the press");
-        }
-        Sleep(10);
-    }
-    return kOk;
-}
-
-int cmdWindows(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"windows takes no arguments");
-    }
-    for (HWND hwnd : visibleTopLevel(L"*", L"*")) {
-        println(describe(hwnd));
-    }
-    return kOk;
-}
-
-int cmdCountForeign(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"count-foreign takes no arguments");
-    }
-    HWND main = mainWindow();
-    println(num(foreignWindows(main ? processOf(main) : 0).size()));
-    return kOk;
-}
-
-int cmdRects(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"rects takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
+int cmdRects(HWND main, const Args&) {
     for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
-        println(num(static_cast<unsigned long>(GetDlgCtrlID(child))) + L" " + className(child) +
-                L" " + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
-                std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+        println(controlName(child) + L" " + className(child) + L" " + rectText(r));
     }
     return kOk;
 }
 
-int broadcast(UINT msg, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(HWND_BROADCAST, msg, 0, lParam, SMTO_ABORTIFHUNG, 5000, &result)) {
-        return fail(L"broadcast failed, error " + num(GetLastError()));
+int cmdTexts(HWND main, const Args&) {
+    for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        println(controlName(child) + L" " + windowText(child));
     }
     return kOk;
 }
 
-int cmdTaskbarCreated(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"taskbar-created takes no arguments");
-    }
-    return broadcast(RegisterWindowMessageW(L"TaskbarCreated"), 0);
+int cmdClient(HWND main, const Args&) {
+    RECT r;
+    GetClientRect(main, &r);
+    println(std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    return kOk;
 }
 
-// As System Properties or setx do after changing a variable: "Environment".
-int cmdSettingChange(const Args& a) {
-    if (a.size() != 1) {
-        return usage(L"setting-change AREA");
+int cmdEnabled(HWND main, const Args&) {
+    println(L"enabled=" + num(IsWindowEnabled(main) ? 1 : 0));
+    return kOk;
+}
+
+// GetFocus sees only this thread; GetGUIThreadInfo reads the program's thread.
+int cmdFocus(HWND main, const Args&) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) {
+        return fail(L"GetGUIThreadInfo failed, error " + num(GetLastError()));
     }
-    return broadcast(WM_SETTINGCHANGE, reinterpret_cast<LPARAM>(a[0].c_str()));
+    if (info.hwndFocus && IsChild(main, info.hwndFocus)) {
+        println(controlName(info.hwndFocus));
+    } else {
+        println(L"other " + (info.hwndFocus ? describe(info.hwndFocus) : std::wstring(L"none")));
+    }
+    return kOk;
+}
+
+int cmdStyle(HWND main, const Args&) {
+    LONG style = GetWindowLongW(main, GWL_STYLE);
+    println(L"sizable=" + num((style & WS_THICKFRAME) ? 1 : 0) + L" minimizebox=" +
+            num((style & WS_MINIMIZEBOX) ? 1 : 0) + L" maximizebox=" +
+            num((style & WS_MAXIMIZEBOX) ? 1 : 0));
+    return kOk;
+}
+
+int cmdSync(HWND main, const Args&) {
+    return waitPostedHandled(main);
+}
+
+// Mouse moves over the client area at x = FROM..TO, at y, posted as the window manager
+// posts them: for the points a person cannot reach on a window this small.
+int cmdMouseMoves(HWND main, const Args& a) {
+    long from = 0, to = 0, y = 0;
+    if (!parseNumber(a[0], &from) || !parseNumber(a[1], &to) || !parseNumber(a[2], &y) ||
+        from > to) {
+        return usage(L"mouse-moves FROM TO Y");
+    }
+    for (long x = from; x <= to; ++x) {
+        PostMessageW(main, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    }
+    return waitPostedHandled(main);
 }
 
 // NtQuerySystemInformation(SystemHandleInformation): GetProcessHandleCount returns 0
@@ -663,18 +662,8 @@ struct HandleTable {
 };
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 
-int cmdHandles(const Args& a) {
-    long pid = 0;
-    if (a.size() > 1 || (a.size() == 1 && !parseNumber(a[0], &pid))) {
-        return usage(L"handles [PID]");
-    }
-    if (a.empty()) {
-        HWND main = nullptr;
-        if (int rc = needMainWindow(&main)) {
-            return rc;
-        }
-        pid = static_cast<long>(processOf(main));
-    }
+int cmdHandles(HWND main, const Args&) {
+    DWORD pid = processOf(main);
     auto query = reinterpret_cast<NtQuerySystemInformationFn>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     if (!query) {
@@ -686,8 +675,8 @@ int cmdHandles(const Args& a) {
     LONG status = 0;
     for (;;) {
         ULONG needed = 0;
-        status = query(kSystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()),
-                       &needed);
+        status =
+            query(kSystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()), &needed);
         if (status != kInfoLengthMismatch) {
             break;
         }
@@ -707,208 +696,212 @@ int cmdHandles(const Args& a) {
     }
     // Every live process holds handles: none means no such process.
     if (count == 0) {
-        return fail(L"no handles belong to process " + num(static_cast<unsigned long>(pid)));
+        return fail(L"no handles belong to process " + num(pid));
     }
     println(num(count));
     return kOk;
 }
 
-// Finds the first visible top-level window matching cls/title, or fails with the reason.
-int needTopLevel(const std::wstring& cls, const std::wstring& title, HWND* window) {
-    std::vector<HWND> found = visibleTopLevel(cls, title);
-    if (found.empty()) {
-        return fail(L"no visible window of class \"" + cls + L"\" titled \"" + title + L"\"");
+// --- what the soak repeats: one round trip each -----------------------------
+
+bool shown(HWND hwnd) {
+    return IsWindowVisible(hwnd) && !IsIconic(hwnd);
+}
+
+HWND dialogOf(DWORD pid, const std::wstring& cls, const std::wstring& title) {
+    for (HWND hwnd : visibleTopLevel(cls, title)) {
+        if (processOf(hwnd) == pid) {
+            return hwnd;
+        }
     }
-    *window = found.front();
+    return nullptr;
+}
+
+int aboutRoundTrip(HWND main, DWORD pid) {
+    HWND button = GetDlgItem(main, ControlId::AboutBut);
+    if (!button || !PostMessageW(button, BM_CLICK, 0, 0)) {
+        return fail(L"could not click About");
+    }
+    HWND about = nullptr;
+    if (!waitFor(60000, [&] { return (about = dialogOf(pid, L"#32770", L"About Kelvarion")); })) {
+        return fail(L"the About box did not open");
+    }
+    size_t dialogs = 0;
+    for (HWND hwnd : visibleTopLevel(L"#32770", L"*")) {
+        dialogs += processOf(hwnd) == pid;
+    }
+    if (dialogs != 1) {
+        return fail(L"more than one dialog is open with the About box");
+    }
+    HWND ok = GetDlgItem(about, IDOK);
+    if (!ok || !PostMessageW(ok, BM_CLICK, 0, 0)) {
+        return fail(L"the About box has no OK button");
+    }
+    if (!waitFor(60000, [&] { return !IsWindow(about) || !IsWindowVisible(about); })) {
+        return fail(L"the About box did not close after OK");
+    }
     return kOk;
 }
 
-int cmdClient(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"client takes no arguments");
+int menuRoundTrip(HWND main, DWORD pid) {
+    if (!PostMessageW(main, kTrayMessage, kTrayIconId, WM_RBUTTONUP)) {
+        return fail(L"could not post the tray right click");
     }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
+    if (!waitFor(60000, [&] { return dialogOf(pid, L"#32768", L"*") != nullptr; })) {
+        return fail(L"the tray menu did not open");
     }
-    RECT r;
-    GetClientRect(main, &r);
-    println(std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    // What a click elsewhere does: DefWindowProc ends the menu's modal loop.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(main, WM_CANCELMODE, 0, 0, SMTO_NORMAL, kAnswerMs, &result)) {
+        return fail(L"WM_CANCELMODE was not answered while the menu was open");
+    }
+    if (!waitFor(60000, [&] { return dialogOf(pid, L"#32768", L"*") == nullptr; })) {
+        return fail(L"the tray menu did not close");
+    }
     return kOk;
 }
 
-int cmdEnabled(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"enabled takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    println(L"enabled=" + num(IsWindowEnabled(main) ? 1 : 0));
-    return kOk;
-}
-
-// GetFocus sees only this thread; GetGUIThreadInfo reads the program's thread.
-int cmdFocus(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"focus takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) {
-        return fail(L"GetGUIThreadInfo failed, error " + num(GetLastError()));
-    }
-    if (info.hwndFocus && IsChild(main, info.hwndFocus)) {
-        println(num(static_cast<unsigned long>(GetDlgCtrlID(info.hwndFocus))));
+int hideAndBringBack(HWND main, bool minimize) {
+    if (minimize) {
+        if (int rc = cmdMinimize(main, {})) {
+            return rc;
+        }
     } else {
-        println(L"other " + (info.hwndFocus ? describe(info.hwndFocus) : std::wstring(L"none")));
+        HWND close = GetDlgItem(main, ControlId::Close);
+        if (!close || !PostMessageW(close, BM_CLICK, 0, 0)) {
+            return fail(L"could not click Close");
+        }
+    }
+    if (!waitFor(60000, [&] { return !IsWindowVisible(main); })) {
+        return fail(minimize ? L"the window is still visible after a minimize"
+                             : L"the window is still visible after Close");
+    }
+    if (!PostMessageW(main, kTrayMessage, kTrayIconId, WM_LBUTTONUP)) {
+        return fail(L"could not post the tray click");
+    }
+    if (!waitFor(60000, [&] { return shown(main); })) {
+        return fail(L"a tray click did not bring the window back");
     }
     return kOk;
 }
 
-int cmdForeground(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"foreground takes no arguments");
+int cmdUiCycles(HWND main, const Args& a) {
+    long cycles = 0;
+    if (!parseNumber(a[0], &cycles) || cycles < 1) {
+        return usage(L"ui-cycles N");
     }
+    DWORD pid = processOf(main);
+    if (!shown(main)) {
+        return fail(L"the window is not shown at the start of a cycle");
+    }
+    for (long i = 0; i < cycles; ++i) {
+        if (int rc = aboutRoundTrip(main, pid)) {
+            return rc;
+        }
+        if (int rc = menuRoundTrip(main, pid)) {
+            return rc;
+        }
+        if (int rc = hideAndBringBack(main, i % 2 == 0)) {
+            return rc;
+        }
+    }
+    return kOk;
+}
+
+// --- other windows ----------------------------------------------------------
+
+int cmdWaitTop(HWND, const Args& a) {
+    long timeoutMs = 5000;
+    if (a.size() == 3 && !parseNumber(a[2], &timeoutMs)) {
+        return usage(L"wait-top CLASS TITLE [MS]");
+    }
+    HWND hwnd = nullptr;
+    if (!waitFor(timeoutMs, [&] {
+            std::vector<HWND> found = visibleTopLevel(a[0], a[1]);
+            hwnd = found.empty() ? nullptr : found.front();
+            return hwnd != nullptr;
+        })) {
+        return fail(L"no visible window of class \"" + a[0] + L"\" titled \"" + a[1] +
+                    L"\" within " + num(timeoutMs) + L" ms");
+    }
+    println(hex(hwnd) + L" " + num(processOf(hwnd)));
+    return kOk;
+}
+
+int cmdCountTop(HWND, const Args& a) {
+    println(num(visibleTopLevel(a[0], a[1]).size()));
+    return kOk;
+}
+
+int cmdDialogText(HWND window, const Args&) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        std::wstring text = windowText(child);
+        if (lstrcmpiW(className(child).c_str(), L"Static") == 0 && !text.empty()) {
+            println(text);
+        }
+    }
+    return kOk;
+}
+
+int cmdWindows(HWND, const Args&) {
+    for (HWND hwnd : visibleTopLevel(L"*", L"*")) {
+        println(describe(hwnd));
+    }
+    return kOk;
+}
+
+int cmdMains(HWND, const Args&) {
+    for (HWND hwnd : mainWindows()) {
+        println(hex(hwnd) + L" " + num(processOf(hwnd)));
+    }
+    return kOk;
+}
+
+int broadcast(UINT msg, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(HWND_BROADCAST, msg, 0, lParam, SMTO_ABORTIFHUNG, 5000, &result)) {
+        return fail(L"broadcast failed, error " + num(GetLastError()));
+    }
+    return kOk;
+}
+
+int cmdTaskbarCreated(HWND, const Args&) {
+    return broadcast(RegisterWindowMessageW(L"TaskbarCreated"), 0);
+}
+
+// As System Properties or setx do after changing a variable: "Environment".
+int cmdSettingChange(HWND, const Args& a) {
+    return broadcast(WM_SETTINGCHANGE, reinterpret_cast<LPARAM>(a[0].c_str()));
+}
+
+int cmdForeground(HWND, const Args&) {
     HWND hwnd = GetForegroundWindow();
     println(hwnd ? describe(hwnd) : std::wstring(L"none"));
     return kOk;
 }
 
-int cmdRect(const Args& a) {
-    if (a.size() != 2) {
-        return usage(L"rect CLASS TITLE");
-    }
-    HWND window = nullptr;
-    if (int rc = needTopLevel(a[0], a[1], &window)) {
-        return rc;
-    }
+int cmdRect(HWND window, const Args&) {
     RECT r;
     GetWindowRect(window, &r);
-    println(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
-            std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    println(rectText(r));
     return kOk;
 }
 
-int cmdItemText(const Args& a) {
-    long id = 0;
-    if (a.size() != 3 || !parseNumber(a[2], &id)) {
-        return usage(L"item-text CLASS TITLE ID");
-    }
-    HWND window = nullptr;
-    if (int rc = needTopLevel(a[0], a[1], &window)) {
-        return rc;
-    }
-    HWND item = GetDlgItem(window, static_cast<int>(id));
-    if (!item) {
-        return fail(L"that window has no control with id " + a[2]);
-    }
-    println(windowText(item));
-    return kOk;
-}
-
-int cmdButtons(const Args& a) {
-    if (a.size() != 2) {
-        return usage(L"buttons CLASS TITLE");
-    }
-    HWND window = nullptr;
-    if (int rc = needTopLevel(a[0], a[1], &window)) {
-        return rc;
-    }
+int cmdButtons(HWND window, const Args&) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (lstrcmpiW(className(child).c_str(), L"Button") != 0 || !IsWindowVisible(child)) {
             continue;
         }
         LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
-        println(num(static_cast<unsigned long>(GetDlgCtrlID(child))) +
-                (type == BS_DEFPUSHBUTTON ? L" default " : L" push ") + windowText(child));
+        println(controlName(child) + (type == BS_DEFPUSHBUTTON ? L" default " : L" push ") +
+                windowText(child));
     }
     return kOk;
 }
 
-// Unlike press, returns at once: the button may open a window of its own.
-int cmdPostClick(const Args& a) {
-    long id = 0;
-    if (a.size() != 3 || !parseNumber(a[2], &id)) {
-        return usage(L"post-click CLASS TITLE ID");
-    }
-    HWND window = nullptr;
-    if (int rc = needTopLevel(a[0], a[1], &window)) {
-        return rc;
-    }
-    HWND button = GetDlgItem(window, static_cast<int>(id));
-    if (!button) {
-        return fail(L"that window has no control with id " + a[2]);
-    }
-    return PostMessageW(button, BM_CLICK, 0, 0) ? kOk : fail(L"PostMessage BM_CLICK failed");
-}
-
-int cmdTexts(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"texts takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        println(num(static_cast<unsigned long>(GetDlgCtrlID(child))) + L" " + windowText(child));
-    }
-    return kOk;
-}
-
-int cmdStyle(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"style takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    LONG style = GetWindowLongW(main, GWL_STYLE);
-    println(L"sizable=" + num((style & WS_THICKFRAME) ? 1 : 0) + L" minimizebox=" +
-            num((style & WS_MINIMIZEBOX) ? 1 : 0) + L" maximizebox=" +
-            num((style & WS_MAXIMIZEBOX) ? 1 : 0));
-    return kOk;
-}
-
-int cmdSync(const Args& a) {
-    if (!a.empty()) {
-        return usage(L"sync takes no arguments");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    return waitPostedHandled(main);
-}
-
-// Mouse moves over the client area at x = FROM..TO, at y, posted as the window manager
-// posts them: for the points a person cannot reach on a window this small.
-int cmdMouseMoves(const Args& a) {
-    long from = 0, to = 0, y = 0;
-    if (a.size() != 3 || !parseNumber(a[0], &from) || !parseNumber(a[1], &to) ||
-        !parseNumber(a[2], &y) || from > to) {
-        return usage(L"mouse-moves FROM TO Y");
-    }
-    HWND main = nullptr;
-    if (int rc = needMainWindow(&main)) {
-        return rc;
-    }
-    for (long x = from; x <= to; ++x) {
-        PostMessageW(main, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-    }
-    return waitPostedHandled(main);
-}
-
-int cmdSysColor(const Args& a) {
+int cmdSysColor(HWND, const Args& a) {
     long index = 0;
-    if (a.size() != 1 || !parseNumber(a[0], &index)) {
+    if (!parseNumber(a[0], &index)) {
         return usage(L"syscolor INDEX");
     }
     COLORREF c = GetSysColor(static_cast<int>(index));
@@ -918,46 +911,201 @@ int cmdSysColor(const Args& a) {
     return kOk;
 }
 
+// --- stand-ins --------------------------------------------------------------
+
+// Shares nothing, so no other process may read, write, replace or delete the file.
+int cmdLock(HWND, const Args& a) {
+    HANDLE file = CreateFileW(a[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return fail(L"cannot open " + a[0] + L", error " + num(GetLastError()));
+    }
+    println(L"locked");
+    while (!fileExists(a[1])) {
+        Sleep(20);
+    }
+    CloseHandle(file);
+    println(L"released");
+    return kOk;
+}
+
+// As a shortcut does; waits for the program and exits with its exit code, so that it
+// stands for the program. Each argument is quoted (none here holds a quote).
+int cmdStartShown(HWND, const Args& a) {
+    long show = 0;
+    if (!parseNumber(a[0], &show)) {
+        return usage(L"start-shown SHOW PROGRAM [ARGS...]");
+    }
+    std::wstring commandLine;
+    for (size_t i = 1; i < a.size(); ++i) {
+        commandLine += (i > 1 ? L" \"" : L"\"") + a[i] + L"\"";
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(a[1].c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return fail(L"CreateProcess failed, error " + num(GetLastError()));
+    }
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = kFailed;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}
+
+// Wine's Shell_NotifyIcon sends its request as WM_COPYDATA to the first top-level
+// window of class "Shell_TrayWnd" and passes the answer on: a hidden, topmost one of ours
+// comes before the taskbar's, and answers no.
+LRESULT CALLBACK refusingTrayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        return FALSE;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+int cmdRefuseTray(HWND, const Args& a) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = refusingTrayProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Shell_TrayWnd";
+    if (!RegisterClassW(&windowClass)) {
+        return fail(L"RegisterClass failed, error " + num(GetLastError()));
+    }
+    HWND tray =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, nullptr,
+                        WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!tray) {
+        return fail(L"CreateWindowEx failed, error " + num(GetLastError()));
+    }
+    SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (FindWindowW(windowClass.lpszClassName, nullptr) != tray) {
+        return fail(L"the taskbar's notification area is still found first");
+    }
+    println(L"refusing");
+    while (!fileExists(a[0])) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    DestroyWindow(tray);
+    println(L"released");
+    return kOk;
+}
+
+// --- commands ---------------------------------------------------------------
+
+// What a command acts on, found before it runs from the first arguments: the main window,
+// a control of it (CONTROL), a visible top-level window (CLASS TITLE), or a control of one
+// (CLASS TITLE CONTROL).
+enum class Target { None, Main, MainControl, Window, WindowControl };
+
 struct Command {
     const wchar_t* name;
-    int (*run)(const Args&);
+    Target target;
+    const wchar_t* args;
+    size_t minArgs;
+    size_t maxArgs;
+    int (*run)(HWND target, const Args& rest);
+    const wchar_t* help;
 };
 
+const size_t kAny = 1000;
+
 const Command kCommands[] = {
-    {L"wait-window", cmdWaitWindow},
-    {L"pid", cmdPid},
-    {L"get-text", cmdGetText},
-    {L"set-text", cmdSetText},
-    {L"tick", cmdTick},
-    {L"click", cmdClick},
-    {L"close", cmdClose},
-    {L"minimize", cmdMinimize},
-    {L"state", cmdState},
-    {L"end-session", cmdEndSession},
-    {L"wait-top", cmdWaitTop},
-    {L"count-top", cmdCountTop},
-    {L"dialog-text", cmdDialogText},
-    {L"press", cmdPress},
-    {L"windows", cmdWindows},
-    {L"count-foreign", cmdCountForeign},
-    {L"rects", cmdRects},
-    {L"taskbar-created", cmdTaskbarCreated},
-    {L"setting-change", cmdSettingChange},
-    {L"handles", cmdHandles},
-    {L"client", cmdClient},
-    {L"enabled", cmdEnabled},
-    {L"focus", cmdFocus},
-    {L"foreground", cmdForeground},
-    {L"rect", cmdRect},
-    {L"item-text", cmdItemText},
-    {L"buttons", cmdButtons},
-    {L"post-click", cmdPostClick},
-    {L"texts", cmdTexts},
-    {L"style", cmdStyle},
-    {L"sync", cmdSync},
-    {L"mouse-moves", cmdMouseMoves},
-    {L"syscolor", cmdSysColor},
+    {L"wait-window", Target::None, L"[MS]", 0, 1, cmdWaitWindow,
+     L"wait until the main window is up and the program idles in its message loop; print "
+     L"\"hwnd pid\""},
+    {L"get-text", Target::MainControl, L"CONTROL", 1, 1, cmdGetText, L"print the text of CONTROL"},
+    {L"set-text", Target::MainControl, L"CONTROL TEXT", 2, 2, cmdSetText,
+     L"set the text of CONTROL"},
+    {L"set-text-ansi", Target::MainControl, L"CONTROL PATH", 2, 2, cmdSetTextAnsi,
+     L"set CONTROL to the text of PATH, read in the ANSI code page"},
+    {L"get-text-ansi", Target::MainControl, L"CONTROL PATH", 2, 2, cmdGetTextAnsi,
+     L"write the text of CONTROL to PATH in the ANSI code page"},
+    {L"click", Target::MainControl, L"CONTROL", 1, 1, cmdClick, L"post BM_CLICK to CONTROL"},
+    {L"tick", Target::Main, L"[N] [--watch MS]", 0, 3, cmdTick,
+     L"post N timer ticks and wait until they are handled; print \"launched K\" and "
+     L"\"new-windows K\" seen within MS"},
+    {L"close", Target::Main, L"", 0, 0, cmdClose, L"post WM_CLOSE"},
+    {L"minimize", Target::Main, L"", 0, 0, cmdMinimize, L"send WM_SYSCOMMAND SC_MINIMIZE"},
+    {L"state", Target::Main, L"", 0, 0, cmdState, L"print \"visible=0|1 iconic=0|1\""},
+    {L"end-session", Target::Main, L"[MS] [--closeapp] [--cancel] [--tick-queued]", 0, 4,
+     cmdEndSession,
+     L"send WM_QUERYENDSESSION, then WM_ENDSESSION TRUE, with ENDSESSION_CLOSEAPP as the "
+     L"Restart Manager sends it, or FALSE: the session end was cancelled; --tick-queued posts "
+     L"a timer tick right behind WM_ENDSESSION and returns at once"},
+    {L"rects", Target::Main, L"", 0, 0, cmdRects,
+     L"print \"CONTROL class x y w h\" of each control, client coords"},
+    {L"texts", Target::Main, L"", 0, 0, cmdTexts, L"print \"CONTROL text\" of each control"},
+    {L"client", Target::Main, L"", 0, 0, cmdClient, L"print \"w h\" of the client area"},
+    {L"enabled", Target::Main, L"", 0, 0, cmdEnabled, L"print \"enabled=0|1\""},
+    {L"focus", Target::Main, L"", 0, 0, cmdFocus,
+     L"print the CONTROL that has the keyboard focus, or \"other\" and the window that has it"},
+    {L"style", Target::Main, L"", 0, 0, cmdStyle,
+     L"print \"sizable=0|1 minimizebox=0|1 maximizebox=0|1\""},
+    {L"sync", Target::Main, L"", 0, 0, cmdSync,
+     L"wait until the program has handled what was posted to it"},
+    {L"mouse-moves", Target::Main, L"FROM TO Y", 3, 3, cmdMouseMoves,
+     L"post WM_MOUSEMOVE at x = FROM..TO, y = Y, and wait for them"},
+    {L"handles", Target::Main, L"", 0, 0, cmdHandles, L"print the program's kernel handle count"},
+    {L"ui-cycles", Target::Main, L"N", 1, 1, cmdUiCycles,
+     L"N times: About opened and closed, tray menu opened and cancelled, the window hidden "
+     L"(minimize or Close, in turn) and brought back by a tray click"},
+    {L"item-text", Target::WindowControl, L"CLASS TITLE CONTROL", 3, 3, cmdGetText,
+     L"print the text of CONTROL of a matching window"},
+    {L"post-click", Target::WindowControl, L"CLASS TITLE CONTROL", 3, 3, cmdClick,
+     L"post BM_CLICK to CONTROL of a matching window"},
+    {L"press", Target::WindowControl, L"CLASS TITLE CONTROL", 3, 3, cmdPress,
+     L"the same, then wait for the window to close"},
+    {L"dialog-text", Target::Window, L"CLASS TITLE", 2, 2, cmdDialogText,
+     L"print the static texts of a matching window, one a line"},
+    {L"buttons", Target::Window, L"CLASS TITLE", 2, 2, cmdButtons,
+     L"print \"CONTROL default|push text\" of a matching window's visible buttons"},
+    {L"rect", Target::Window, L"CLASS TITLE", 2, 2, cmdRect,
+     L"print \"x y w h\" of a matching window, screen coords"},
+    {L"wait-top", Target::None, L"CLASS TITLE [MS]", 2, 3, cmdWaitTop,
+     L"wait for a visible top-level window; print \"hwnd pid\""},
+    {L"count-top", Target::None, L"CLASS TITLE", 2, 2, cmdCountTop,
+     L"print how many visible top-level windows match"},
+    {L"windows", Target::None, L"", 0, 0, cmdWindows,
+     L"list visible top-level windows: hwnd pid class \"title\""},
+    {L"mains", Target::None, L"", 0, 0, cmdMains, L"print \"hwnd pid\" of every main window"},
+    {L"foreground", Target::None, L"", 0, 0, cmdForeground,
+     L"print \"hwnd pid class title\" of the foreground window"},
+    {L"taskbar-created", Target::None, L"", 0, 0, cmdTaskbarCreated,
+     L"broadcast the \"TaskbarCreated\" message"},
+    {L"setting-change", Target::None, L"AREA", 1, 1, cmdSettingChange,
+     L"broadcast WM_SETTINGCHANGE naming AREA"},
+    {L"syscolor", Target::None, L"INDEX", 1, 1, cmdSysColor,
+     L"print GetSysColor(INDEX) as #RRGGBB"},
+    {L"lock", Target::None, L"FILE RELEASE", 2, 2, cmdLock,
+     L"hold FILE open sharing nothing until a file named RELEASE appears; print \"locked\" "
+     L"once it holds it and \"released\" at the end"},
+    {L"start-shown", Target::None, L"SHOW PROGRAM [ARGS...]", 2, kAny, cmdStartShown,
+     L"start PROGRAM in this folder with the show state SHOW in its STARTUPINFO, wait for it "
+     L"to end and exit with its exit code"},
+    {L"refuse-tray", Target::None, L"RELEASE", 1, 1, cmdRefuseTray,
+     L"stand in for the notification area, refusing every icon, until a file named RELEASE "
+     L"appears; print \"refusing\" once in place and \"released\" at the end"},
 };
+
+int usage(const std::wstring& why) {
+    std::wstring text = L"kvdriver: " + why + L"\nusage: kvdriver [--pid PID] COMMAND [ARGS]\n";
+    for (const Command& c : kCommands) {
+        text += L"  " + std::wstring(c.name) + L" " + c.args + L"\n      " + c.help + L"\n";
+    }
+    text +=
+        L"--pid drives the copy of the program running as PID. CONTROL is a name of "
+        L"ui/control_ids.h, or IDOK, IDCANCEL, cmb1, cmb13. CLASS or TITLE \"*\" matches any.\n";
+    write(STD_ERROR_HANDLE, text);
+    return kUsage;
+}
 
 } // namespace
 
@@ -965,16 +1113,49 @@ int main() {
     // The wide command line keeps non-ASCII texts intact whatever the code page.
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv || argc < 2) {
+    if (!argv) {
+        return usage(L"no command line");
+    }
+    Args args(argv + 1, argv + argc);
+    LocalFree(argv);
+    if (args.size() >= 2 && args[0] == L"--pid") {
+        long pid = 0;
+        if (!parseNumber(args[1], &pid) || pid <= 0) {
+            return usage(L"not a process id: " + args[1]);
+        }
+        gProgramPid = static_cast<DWORD>(pid);
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.empty()) {
         return usage(L"no command");
     }
-    std::wstring name = argv[1];
-    Args args(argv + 2, argv + argc);
-    LocalFree(argv);
+    std::wstring name = args.front();
+    args.erase(args.begin());
     for (const Command& c : kCommands) {
-        if (name == c.name) {
-            return c.run(args);
+        if (name != c.name) {
+            continue;
         }
+        if (args.size() < c.minArgs || args.size() > c.maxArgs) {
+            return usage(name + L" " + c.args);
+        }
+        HWND target = nullptr;
+        size_t used = 0;
+        if (c.target == Target::Window || c.target == Target::WindowControl) {
+            if (int rc = needTopLevel(args[0], args[1], &target)) {
+                return rc;
+            }
+            used = 2;
+        } else if (c.target != Target::None && !(target = mainWindow())) {
+            return fail(gProgramPid ? L"no main window of process " + num(gProgramPid)
+                                    : std::wstring(L"main window not found"));
+        }
+        if (c.target == Target::MainControl || c.target == Target::WindowControl) {
+            if (int rc = needControl(target, args[used], &target)) {
+                return rc;
+            }
+            ++used;
+        }
+        return c.run(target, Args(args.begin() + static_cast<std::ptrdiff_t>(used), args.end()));
     }
     return usage(L"unknown command: " + name);
 }

@@ -3,23 +3,20 @@
 # the program cannot read it and starts with its defaults; at the end it cannot replace
 # it, so it says so once, ends, and the file keeps its bytes, then and after the lock goes.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
 rb_lock_config
 kv_start_app
 
-drv get-text 103
+drv get-text prgToRun
 assert_eq "" "$DRV_OUT" "program box while config.kv is locked"
-drv get-text 106
+drv get-text everyNMins
 assert_eq "5" "$DRV_OUT" "minutes box while config.kv is locked"
-drv set-text 103 'C:\kv\new program.bat'
-drv set-text 106 '9'
+drv set-text prgToRun 'C:\kv\new program.bat'
+drv set-text everyNMins '9'
 
-drv click 110
+drv click butExit
 drv wait-top '#32770' Kelvarion 10000
 cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed while the message is up"
 rb_expect_save_failure "$KV_WORK_WIN\\config.kv"

@@ -5,22 +5,15 @@
 # VARIANT kept: Exit before that tick leaves the file as it is. VARIANT changed: the
 # minutes changed before the tick stay, and Exit saves them with the program read.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
 rb_lock_config
 kv_start_app
-drv get-text 103
+drv get-text prgToRun
 assert_eq "" "$DRV_OUT" "program box while config.kv is locked"
 
-deadline=$((SECONDS + 8))
-until rb_balloons && [ -n "$RB_BALLOONS" ]; do
-    [ $SECONDS -lt $deadline ] || fail "no balloon within 8 s of a start with config.kv unreadable"
-    sleep 0.1
-done
+rb_wait_balloon 8 "a start with config.kv unreadable"
 rb_balloon_stays "$RB_BALLOONS" 3
 
 touch "$RB_RELEASE"
@@ -28,7 +21,7 @@ kv_wait_exit "$RB_LOCKER" 10 || fail "the locker did not let go"
 rm "$RB_RELEASE"
 if [ "$KV_VARIANT" = kept ]; then
     # Released, but Exit comes before a tick reads it: it is left as it is.
-    drv click 110
+    drv click butExit
     kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after Exit"
     cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" ||
         fail "config.kv replaced though no setting changed: $(od -c "$KV_WORK/config.kv" | head -3)"
@@ -37,14 +30,14 @@ if [ "$KV_VARIANT" = kept ]; then
     exit 0
 fi
 [ "$KV_VARIANT" = changed ] || fail "unknown variant [$KV_VARIANT]"
-drv set-text 106 9
+drv set-text everyNMins 9
 drv tick 1
-drv get-text 103
+drv get-text prgToRun
 assert_eq 'C:\kv\old program.bat' "$DRV_OUT" "program box after the tick"
-drv get-text 106
+drv get-text everyNMins
 assert_eq 9 "$DRV_OUT" "minutes box, changed before the tick"
 rb_balloon_stays "$RB_BALLOONS" 3
-drv click 110
+drv click butExit
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after Exit"
 assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' 'C:\kv\old program.bat' 9
 rb_no_temp_files "$KV_WORK"

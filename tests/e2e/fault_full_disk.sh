@@ -1,13 +1,10 @@
 #!/bin/bash
-# The working folder is on a full 64 KB file system. VARIANT none: not a byte is free.
-# VARIANT some: 8 KB are free, less than the long program text needs, so the new file is
-# cut short. Exit shows one message that blames the disk or the write, and the program
-# ends; the old config.kv keeps every byte, and the temporary file is gone.
+# The working folder is on a full 64 KB file system: first not a byte is free, then 8 KB
+# are, less than the long program text needs, so the new file is cut short. Either way
+# Exit shows one message that blames the disk or the write, and the program ends; the old
+# config.kv keeps every byte, and the temporary file is gone.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 
 disk=$KV_DIR/disk
 # A run killed by a timeout could not unmount: do it now.
@@ -36,25 +33,23 @@ cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
 dd if=/dev/zero of="$disk/room" bs=4k count=2 2>/dev/null || fail "no room for 8 KB on $disk"
 dd if=/dev/zero of="$disk/filler" bs=4k 2>/dev/null
 [ "$(df --output=avail -k "$disk" | tail -1)" -eq 0 ] || fail "the disk is not full: $(df -k "$disk")"
-case $KV_VARIANT in
-none) ;;
-some) rm "$disk/room" ;;
-*) fail "unknown variant [$KV_VARIANT]" ;;
-esac
-kv_log "free on the disk: $(df --output=avail -k "$disk" | tail -1) kB"
-kv_start_app
-
-drv get-text 103
-assert_eq 'C:\kv\old program.bat' "$DRV_OUT" "program box read from the full disk"
 printf 'C:\\kv\\long\\run.exe %s' "$(head -c 40000 /dev/zero | tr '\0' 'x')" >"$KV_C/kv/long.txt"
-rb set-text-ansi 103 'C:\kv\long.txt'
 
-drv click 110
-rb_expect_save_failure "$KV_WORK_WIN\\config.kv"
-cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "the old config.kv changed: $(od -c "$KV_WORK/config.kv" | head)"
-rb_no_temp_files "$KV_WORK"
-# The reason, after the blank line, is the system's text for the error: it has to be about
-# the disk or the write.
-reason=$(sed '1,/^$/d' <<<"$RB_SAVE_MESSAGE")
-grep -qiE 'disk|space|write' <<<"$reason" || fail "the message gives a wrong reason: [$reason]"
+for free in none some; do
+    [ $free = some ] && rm "$disk/room"
+    kv_log "free on the disk: $(df --output=avail -k "$disk" | tail -1) kB"
+    kv_start_app
+    drv get-text prgToRun
+    assert_eq 'C:\kv\old program.bat' "$DRV_OUT" "program box read from the full disk"
+    drv set-text-ansi prgToRun 'C:\kv\long.txt'
+    drv click butExit
+    rb_expect_save_failure "$KV_WORK_WIN\\config.kv"
+    cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" ||
+        fail "the old config.kv changed ($free free): $(od -c "$KV_WORK/config.kv" | head)"
+    rb_no_temp_files "$KV_WORK"
+    # The reason, after the blank line, is the system's text for the error: it has to be
+    # about the disk or the write.
+    reason=$(sed '1,/^$/d' <<<"$RB_SAVE_MESSAGE")
+    grep -qiE 'disk|space|write' <<<"$reason" || fail "the message gives a wrong reason ($free free): [$reason]"
+done
 kv_log "ok"

@@ -4,15 +4,12 @@
 # copy shows its window, in front; started with /tray, the new copy only ends. A copy in
 # another folder runs beside it.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
 kv_start_app
 first_win=$KV_APP_WINPID
-drv click 109
+drv click Close
 drv state
 assert_eq "visible=0 iconic=0" "$DRV_OUT" "first copy after Close Window"
 
@@ -25,8 +22,8 @@ start_again() {
     kv_wait_exit "$pid" 10 || fail "a second copy ($*) still runs 10 s after its start"
     wait "$pid"
     assert_eq 0 "$?" "exit code of a second copy ($*)"
-    rb mains
-    assert_eq "$first_win" "${RB_OUT#* }" "main windows after a second copy ($*) ended"
+    drv mains
+    assert_eq "$first_win" "${DRV_OUT#* }" "main windows after a second copy ($*) ended"
 }
 start_again /tray
 drv state
@@ -42,17 +39,17 @@ mkdir -p "$KV_C/kv/other"
 (cd "$KV_C/kv/other" && exec "$KV_WINE" "$KV_EXE") >"$KV_DIR/app3.log" 2>&1 &
 other_pid=$!
 deadline=$((SECONDS + 20))
-until rb mains && [ "$(wc -l <<<"$RB_OUT")" -eq 2 ]; do
+until drv mains && [ "$(wc -l <<<"$DRV_OUT")" -eq 2 ]; do
     kv_alive "$other_pid" || fail "the copy in another folder ended at once"
-    [ $SECONDS -lt $deadline ] || fail "no second main window within 20 s: [$RB_OUT]"
+    [ $SECONDS -lt $deadline ] || fail "no second main window within 20 s: [$DRV_OUT]"
     sleep 0.1
 done
-other_win=$(awk -v first="$first_win" '$2 != first { print $2 }' <<<"$RB_OUT")
-rb wait-ready "$other_win"
-rb click-pid "$other_win" 110
+other_win=$(awk -v first="$first_win" '$2 != first { print $2 }' <<<"$DRV_OUT")
+drv --pid "$other_win" wait-window 20000
+drv --pid "$other_win" click butExit
 kv_wait_exit "$other_pid" 10 || fail "the copy in another folder still runs 10 s after Exit"
 assert_file_bytes "$KV_C/kv/other/config.kv" '\r\n5\r\n'
-drv click 110
+drv click butExit
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after Exit"
 assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' 'C:\kv\old program.bat' 7
 kv_log "ok"

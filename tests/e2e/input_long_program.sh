@@ -3,10 +3,7 @@
 # Exit saves it, the next start shows it whole, and due ticks with it are refused at once,
 # told in one balloon, and start nothing.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 program='C:\kv\long\tick.exe'
 rb_install_runmark "$program"
 crlf_file "$KV_WORK/config.kv" 'C:\kv\short.bat' 3
@@ -21,8 +18,8 @@ assert_eq 40000 "$(stat -c %s "$text")" "length of the long text"
 cp "$text" "$KV_C/kv/long.txt"
 
 kv_start_app
-rb set-text-ansi 103 'C:\kv\long.txt'
-drv click 110
+drv set-text-ansi prgToRun 'C:\kv\long.txt'
+drv click butExit
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after Exit"
 {
     cat "$text"
@@ -32,23 +29,19 @@ cmp -s "$KV_DIR/config.expected" "$KV_WORK/config.kv" ||
     fail "config.kv after Exit: $(cmp "$KV_DIR/config.expected" "$KV_WORK/config.kv" 2>&1), $(stat -c %s "$KV_WORK/config.kv") bytes"
 
 kv_start_app
-rb get-text-ansi 103 'C:\kv\long.shown'
+drv get-text-ansi prgToRun 'C:\kv\long.shown'
 cmp -s "$text" "$KV_C/kv/long.shown" ||
     fail "program box after a restart: $(cmp "$text" "$KV_C/kv/long.shown" 2>&1), $(stat -c %s "$KV_C/kv/long.shown") bytes"
 
 # Windows refuses a command line this long (Wine 8 would start the program with the first
 # 32 766 characters): the start is refused before any look-up, so the tick is quick.
-drv set-text 106 1
+drv set-text everyNMins 1
 started=$(date +%s%N)
 drv tick 1
 elapsed_ms=$((($(date +%s%N) - started) / 1000000))
 kv_log "a due tick with the long text took $elapsed_ms ms"
 [ "$elapsed_ms" -lt 5000 ] || fail "a due tick with the long text took $elapsed_ms ms"
-deadline=$((SECONDS + 8))
-until rb_balloons && [ -n "$RB_BALLOONS" ]; do
-    [ $SECONDS -lt $deadline ] || fail "no balloon within 8 s of a start that was refused"
-    sleep 0.1
-done
+rb_wait_balloon 8 "a start that was refused"
 first=$RB_BALLOONS
 # The text loses its middle to an ellipsis, never the reason, on the line after it.
 subject=$(head -n1 <<<"$RB_BALLOON_TEXT")
@@ -66,6 +59,6 @@ rb_balloon_stays "$first" 3
 assert_eq 0 "$(rb_runs "$program")" "runs of $program after refused starts"
 drv state
 assert_eq "visible=1 iconic=0" "$DRV_OUT" "window after the due ticks"
-rb get-text-ansi 103 'C:\kv\long.shown'
+drv get-text-ansi prgToRun 'C:\kv\long.shown'
 cmp -s "$text" "$KV_C/kv/long.shown" || fail "program box changed by the ticks"
 kv_log "ok"

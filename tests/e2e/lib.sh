@@ -1,12 +1,14 @@
 # Shared helpers for the end-to-end tests: a private X display, a private Wine prefix,
-# the program under test, the driver, and asserts. Source it, then call kv_init "$@".
+# the program under test, the driver, the real mouse and keyboard, the helper programs of
+# the fault cases, and asserts. A case sources it and starts with kv_case "$@".
 #
 # Every case script is called as:  case.sh KELVARION_EXE KVDRIVER_EXE SCRATCH_DIR [VARIANT]
 # (VARIANT, when a script covers several ways of one thing, lands in KV_VARIANT), with
 # KV_ARCH=x86 or x64 in the environment: the build the case runs, under Wine's loader of
 # that width. A build this machine cannot run makes the case skip (exit 77), saying why.
-# SCRATCH_DIR holds the template prefix (made once per run by setup_prefix.sh) and one
-# folder per case; a case's folder is kept when it fails (logs, screenshot, prefix).
+# SCRATCH_DIR holds the template prefix (made once per run by setup_prefix.sh), the helper
+# programs (rb-bin, made by rb_build_helpers.sh) and one folder per case; a case's folder
+# is kept when it fails (logs, screenshot, its folders on C:).
 
 # shellcheck disable=SC2034  # some variables are set here for the case scripts
 set -u
@@ -37,6 +39,7 @@ kv_init() {
     KV_VARIANT=${4:-}
     KV_CASE=$(basename "$0" .sh)${KV_VARIANT:+-$KV_VARIANT}
     KV_DIR=$KV_SCRATCH/$KV_CASE
+    RB_BIN=$KV_SCRATCH/rb-bin
     kv_arch
     [ -f "$KV_EXE" ] || fail "kelvarion.exe not built: $KV_EXE"
     [ -f "$KV_DRIVER" ] || fail "kvdriver.exe not built: $KV_DRIVER"
@@ -147,6 +150,35 @@ kv_alive() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
+# kv_poll SECONDS COMMAND...: runs COMMAND (quietly) until it succeeds; false once SECONDS
+# have gone by.
+kv_poll() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+
+# wait_for SECONDS WHAT COMMAND...: the same, but the case fails, naming WHAT, at the end.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    kv_poll "$seconds" "$@" || fail "waited $seconds s for: $what"
+}
+
+# count_when SECONDS N COMMAND...: polls COMMAND, which prints a count, until it prints at
+# least N or SECONDS have gone by; prints the last count.
+count_when() {
+    local deadline=$((SECONDS + $1)) want=$2 n
+    shift 2
+    while n=$("$@") && [ "$n" -lt "$want" ] && [ $SECONDS -lt $deadline ]; do
+        sleep 0.05
+    done
+    echo "$n"
+}
+
 kv_cleanup() {
     local rc=$?
     trap - EXIT
@@ -200,10 +232,12 @@ kv_keep_evidence() {
         "KV_KEEP_PREFIX=1 keeps the whole Wine prefix" >&2
 }
 
-# The usual start of a case: kv_init with the script's arguments, then kv_setup.
+# The start of every case: kv_init with the script's arguments, then its own copy of the
+# prefix and a display. KV_WOW64=1 (set by CMakeLists.txt) runs the 32-bit build in the
+# 64-bit prefix.
 kv_case() {
     kv_init "$@"
-    kv_setup
+    if [ "${KV_WOW64:-0}" = 1 ]; then kv_setup_wow64; else kv_setup; fi
 }
 
 # Starts a private Xvfb on a display number it picks itself, so parallel cases never meet.
@@ -298,15 +332,28 @@ kv_setup() {
 }
 
 # Starts kelvarion.exe in KV_WORK, with ARGS if any, and waits until it is ready for input.
-# Sets KV_APP_PID (Linux) and KV_APP_WINPID (Windows), and DRV_OUT to "hwnd pid". Wine's
-# error channel stays on for the program (app.log), so a start that fails says why.
+# Sets KV_APP_PID (Linux), KV_APP_WINPID (Windows) and KV_MAIN_HWND, and DRV_OUT to
+# "hwnd pid". Wine's error channel stays on for the program (app.log), so a start that
+# fails says why. With --shown SHOW, the driver starts it with that show state in its
+# STARTUPINFO, as a shortcut does, and stands for it (it ends with its exit code).
 kv_start_app() {
-    (cd "$KV_WORK" && WINEDEBUG=${KV_WINEDEBUG:--all,err+all} exec "$KV_WINE" "$KV_EXE" "$@") \
+    local program=("$KV_EXE")
+    [ "${1:-}" = --shown ] && program=("$KV_DRIVER" start-shown "$2" "Z:${KV_EXE//\//\\}") && shift 2
+    (cd "$KV_WORK" && WINEDEBUG=${KV_WINEDEBUG:--all,err+all} exec "$KV_WINE" "${program[@]}" "$@") \
         >"$KV_DIR/app.log" 2>&1 &
     KV_APP_PID=$!
     kv_wait_window "$KV_APP_PID" "$KV_DIR/app.log"
     KV_APP_WINPID=${DRV_OUT#* }
+    KV_MAIN_HWND=${DRV_OUT%% *}
     kv_log "kelvarion running: linux pid $KV_APP_PID, window and windows pid: $DRV_OUT"
+}
+
+# kv_start_app, then waits for its tray icon and moves the mouse onto the bare desktop, so
+# the icon's hover tip covers nothing.
+ui_start_app() {
+    kv_start_app "$@"
+    wait_for 10 "the tray icon" tray_icon
+    mouse_away
 }
 
 # kv_wait_window PID LOG: waits up to 20 s for the main window and its message loop, like
@@ -359,12 +406,11 @@ kv_kill_app() {
 
 # Waits up to $2 seconds for the Linux process $1 to end.
 kv_wait_exit() {
-    local deadline=$((SECONDS + $2))
-    while kv_alive "$1"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.05
-    done
-    return 0
+    kv_poll "$2" kv_gone "$1"
+}
+
+kv_gone() {
+    ! kv_alive "$1"
 }
 
 # Prints how many pixels of the first tray slot (bottom right of the virtual desktop's
@@ -378,13 +424,12 @@ kv_tray_icon_pixels() {
             { n += $1 + 0 } END { print n + 0 }'
 }
 
-# Waits up to $1 seconds for an icon in the first tray slot.
-kv_wait_tray_icon() {
-    local deadline=$((SECONDS + $1))
-    until [ "$(kv_tray_icon_pixels)" -ge 20 ]; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.2
-    done
+tray_icon() {
+    [ "$(kv_tray_icon_pixels)" -ge 20 ]
+}
+
+no_tray_icon() {
+    [ "$(kv_tray_icon_pixels)" -lt 20 ]
 }
 
 # --- the driver ----------------------------------------------------------------
@@ -403,6 +448,13 @@ drv_try() {
     DRV_OUT=$("$KV_WINE" "$KV_DRIVER" "$@" 2>"$KV_DIR/driver.err")
     DRV_RC=$?
     return $DRV_RC
+}
+
+# True when the driver's output for the command is exactly EXPECTED: drv_is EXPECTED ARGS...
+drv_is() {
+    local expected=$1
+    shift
+    drv_try "$@" && [ "$DRV_OUT" == "$expected" ]
 }
 
 # --- asserts -------------------------------------------------------------------
@@ -428,15 +480,7 @@ $(od -c "$file")"
 
 # Polls up to $2 seconds until the file $1 has at least $3 lines; prints the count.
 line_count_when() {
-    local deadline=$((SECONDS + $2)) n
-    while :; do
-        n=$(kv_lines "$1")
-        if [ "$n" -ge "$3" ] || [ $SECONDS -ge $deadline ]; then
-            echo "$n"
-            return
-        fi
-        sleep 0.05
-    done
+    count_when "$2" "$3" kv_lines "$1"
 }
 
 kv_lines() {
@@ -518,4 +562,399 @@ kv_setup_wow64() {
     KV_SYSTEM32=$KV_C/windows/system32
     KV_SYSWOW64=$KV_C/windows/syswow64
     [ -d "$KV_SYSWOW64" ] || fail "the template $KV_TEMPLATE is not a 64-bit prefix with syswow64"
+}
+
+# --- the real mouse and keyboard, the tray and the program's windows -------------
+#
+# The real mouse and keyboard come from xdotool on the case's own display; they reach
+# whatever Wine thinks is in front, so the cases wait for the window they type into.
+
+# The first tray slot of Wine's virtual desktop taskbar at 1024x768.
+KV_TRAY_X=1013
+KV_TRAY_Y=757
+# A spot of bare desktop, away from the program's windows and the taskbar.
+KV_DESKTOP_X=900
+KV_DESKTOP_Y=150
+
+# True when the foreground window is the given hwnd.
+fg_is() {
+    drv_try foreground && [ "${DRV_OUT%% *}" == "$1" ]
+}
+
+# Moves the mouse to the bare desktop, so no hover tip of the tray is shown.
+mouse_away() {
+    xdotool mousemove "$KV_DESKTOP_X" "$KV_DESKTOP_Y"
+}
+
+# Clicks the bare desktop: the desktop window takes the foreground from the program.
+click_desktop() {
+    xdotool mousemove "$KV_DESKTOP_X" "$KV_DESKTOP_Y" click 1
+    wait_for 5 "the desktop in front" desktop_in_front
+}
+
+desktop_in_front() {
+    drv_try foreground && [[ $DRV_OUT == *" #32769 "* ]]
+}
+
+# tray_click 1|3 [single|double]: a real click on the tray icon.
+tray_click() {
+    if [ "${2:-}" == double ]; then
+        xdotool mousemove "$KV_TRAY_X" "$KV_TRAY_Y" click --repeat 2 --delay 80 "$1"
+    else
+        xdotool mousemove "$KV_TRAY_X" "$KV_TRAY_Y" click "$1"
+    fi
+}
+
+# Right-clicks the tray icon and waits for the program's popup menu; the mouse then moves
+# onto the bare desktop (no click), so the icon's hover tip does not cover the menu.
+tray_menu_open() {
+    tray_click 3
+    drv wait-top '#32768' '*' 5000
+    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the popup menu's owner"
+    mouse_away
+}
+
+# tray_menu_pick 1|2: a real click on the first (Configuration...) or second (Exit) item of
+# the open tray menu, whose two items are of equal height. (The keyboard cannot be used
+# while the main window is hidden: Wine then delivers no keys to the menu.)
+tray_menu_pick() {
+    local x y w h
+    drv rect '#32768' '*'
+    read -r x y w h <<<"$DRV_OUT"
+    if [ "$h" -lt 20 ] || [ "$w" -lt 40 ]; then
+        fail "menu too small for two items: $DRV_OUT"
+    fi
+    xdotool mousemove $((x + w / 2)) $((y + h * (2 * $1 - 1) / 4)) click 1
+}
+
+no_menu() {
+    drv_is 0 count-top '#32768' '*'
+}
+
+# Closes the window with "Close Window", which only hides it.
+hide_window() {
+    drv click Close
+    wait_for 5 "the window hidden by Close Window" drv_is "visible=0 iconic=0" state
+}
+
+# Prints the program's visible top-level windows, one a line: hwnd pid class "title".
+app_windows() {
+    drv windows
+    awk -v pid="$KV_APP_WINPID" '$2 == pid' <<<"$DRV_OUT"
+}
+
+# Clicks About... and waits for the About box in front; sets ABOUT to it.
+about_open() {
+    drv click AboutBut
+    drv wait-top '#32770' 'About Kelvarion' 10000
+    ABOUT=${DRV_OUT%% *}
+    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the About box's owner"
+    wait_for 5 "the About box in front" fg_is "$ABOUT"
+}
+
+# about_closed HOW: the About box closed by HOW, and the main window takes input again.
+about_closed() {
+    wait_for 5 "the About box closed by $1" drv_is 0 count-top '#32770' 'About Kelvarion'
+    wait_for 5 "the main window enabled after $1" drv_is "enabled=1" enabled
+}
+
+# Waits for the program to end by itself within $1 seconds; its exit code must be 0.
+expect_clean_exit() {
+    local rc
+    kv_wait_exit "$KV_APP_PID" "$1" || fail "kelvarion still runs $1 s later"
+    wait "$KV_APP_PID"
+    rc=$?
+    KV_APP_PID=""
+    # A crash ends a Wine process with a non-zero code.
+    assert_eq 0 "$rc" "kelvarion's exit code"
+}
+
+# The config.kv files anywhere on C: (one a line), to catch a save in the wrong folder.
+config_files() {
+    find "$KV_C" -name config.kv -printf '%p\n' | sort
+}
+
+# shot NAME CLASS TITLE [caption]: saves the real screen, cropped to the window, as NAME.png
+# in KV_SCREENSHOTS (when set). With "caption", it first waits until the window's title bar
+# is drawn active: Wine repaints it a little after the activation. With "tray", the crop
+# reaches down to the screen's bottom right corner, so the tray icon is in the picture.
+shot() {
+    local name=$1 rect x y w h active deadline
+    [ -n "${KV_SCREENSHOTS:-}" ] || return 0
+    drv rect "$2" "$3"
+    rect=$DRV_OUT
+    read -r x y w h <<<"$rect"
+    if [ "${4:-}" == caption ]; then
+        drv syscolor 2 # COLOR_ACTIVECAPTION
+        active=$DRV_OUT
+        deadline=$((SECONDS + 5))
+        until [ "#$(screen_pixel $((x + w / 2)) $((y + 6)))" == "$active" ]; do
+            [ $SECONDS -lt $deadline ] || fail "the title bar of [$3] is not drawn active ($active)"
+            sleep 0.1
+        done
+    fi
+    if [ "${4:-}" == tray ]; then
+        x=$((x - 40)) y=$((y - 20))
+        w=$((1024 - x)) h=$((768 - y))
+    fi
+    mkdir -p "$KV_SCREENSHOTS"
+    import -window root "$KV_DIR/shot.png" || fail "no screenshot of $DISPLAY"
+    convert "$KV_DIR/shot.png" -crop "${w}x${h}+${x}+${y}" +repage "PNG24:$KV_SCREENSHOTS/$name.png" ||
+        fail "could not crop the screenshot to $rect"
+    kv_log "screenshot $KV_SCREENSHOTS/$name.png ($rect)"
+}
+
+# screen_pixel X Y: the colour of one pixel of the screen, RRGGBB.
+screen_pixel() {
+    import -window root "$KV_DIR/pixel.png" || fail "no screenshot of $DISPLAY"
+    convert "$KV_DIR/pixel.png" -format "%[hex:p{$1,$2}]" info:
+}
+
+# colour_counts X Y W H: "count #RRGGBB" lines of the screen area's colours.
+colour_counts() {
+    import -window root "$KV_DIR/screen.png" || fail "no screenshot of $DISPLAY"
+    convert "$KV_DIR/screen.png" -crop "${3}x${4}+${1}+${2}" +repage -format %c histogram:info:- |
+        awk '{ n = $1 + 0; print n, substr($3, 1, 7) }'
+}
+
+# count_of COLOUR COUNTS: how many pixels of COLOUR the colour_counts output holds.
+count_of() {
+    awk -v c="$1" '$2 == c { n += $1 } END { print n + 0 }' <<<"$2"
+}
+
+# expect_waiting_bolt WHAT X Y W H: the area shows the waiting bolt (yellow, black outline,
+# olive shading) and nothing of the running icon (lime disc, red mark).
+expect_waiting_bolt() {
+    local what=$1 counts yellow black olive lime red
+    shift
+    counts=$(colour_counts "$@")
+    yellow=$(count_of '#FFFF00' "$counts")
+    black=$(count_of '#000000' "$counts")
+    olive=$(count_of '#808000' "$counts")
+    lime=$(count_of '#00FF00' "$counts")
+    red=$(count_of '#FF0000' "$counts")
+    kv_log "$what: yellow $yellow black $black olive $olive lime $lime red $red"
+    if [ "$lime" -ne 0 ] || [ "$red" -ne 0 ]; then
+        fail "$what: the running icon shows (lime $lime, red $red)"
+    fi
+    if [ "$yellow" -lt 20 ] || [ "$black" -lt 20 ] || [ "$olive" -lt 4 ]; then
+        fail "$what: no waiting bolt (yellow $yellow, black $black, olive $olive)"
+    fi
+}
+
+# --- System Info ---------------------------------------------------------------
+
+# Where the registry names the system-information tool. Wine's prefix may name its own
+# msinfo32: sysinfo_keys_clear [VIEW...] removes both keys, in each registry view given.
+KV_SYSINFO_PATH_KEY='HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO'
+KV_SYSINFO_FOLDER_KEY='HKLM\SOFTWARE\Microsoft\Shared Tools Location'
+
+sysinfo_keys_clear() {
+    local view key
+    for view in "${@:-}"; do
+        for key in "$KV_SYSINFO_PATH_KEY" "$KV_SYSINFO_FOLDER_KEY"; do
+            kv_reg delete "$key" /f ${view:+"$view"}
+            kv_reg query "$key" ${view:+"$view"} && fail "$key is still there ${view:-}"
+        done
+    done
+    return 0
+}
+
+kv_reg() {
+    "$KV_WINE" reg "$@" >>"$KV_DIR/reg.log" 2>&1
+}
+
+# sysinfo_expect [TOOL]: "System Info..." in the About box, opened and in front, starts
+# TOOL (the Windows path of a runmark.exe copy) shown normally; with no TOOL, a message
+# box "Kelvarion" says the tool is unavailable, with only an OK button. Either way the
+# About box stays open over the disabled main window, and OK closes it.
+sysinfo_expect() {
+    drv post-click '#32770' 'About Kelvarion' cmdSysInfo
+    if [ -n "${1:-}" ]; then
+        assert_eq 1 "$(rb_runs_when "$1" 1 10)" "runs of $1 after System Info..."
+        # SW_SHOWNORMAL is 1.
+        assert_eq "show=1" "$(cat "$(rb_runs_folder "$1")"/* 2>/dev/null)" "how $1 was started"
+        drv sync
+        drv count-top '#32770' 'Kelvarion'
+        assert_eq 0 "$DRV_OUT" "message boxes after the tool was started"
+    else
+        drv wait-top '#32770' 'Kelvarion' 10000
+        assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the message box's owner"
+        drv dialog-text '#32770' 'Kelvarion'
+        assert_eq "System Information Is Unavailable At This Time" "$DRV_OUT" "message box text"
+        drv buttons '#32770' 'Kelvarion'
+        assert_eq "IDOK default OK" "$DRV_OUT" "buttons of the message box"
+        drv press '#32770' 'Kelvarion' IDOK
+    fi
+    drv count-top '#32770' 'About Kelvarion'
+    assert_eq 1 "$DRV_OUT" "About boxes open after System Info..."
+    drv enabled
+    assert_eq "enabled=0" "$DRV_OUT" "main window while the About box is open"
+    drv press '#32770' 'About Kelvarion' cmdOK
+    wait_for 5 "the main window enabled" drv_is "enabled=1" enabled
+}
+
+# --- the helper programs of the fault cases ----------------------------------------
+
+# The Linux path of a path on C:, e.g. 'C:\kv\x.exe'.
+rb_unix_path() {
+    local rest=${1#[Cc]:\\}
+    printf '%s/%s\n' "$KV_C" "${rest//\\//}"
+}
+
+# Puts a copy of runmark.exe (from the e2e_rb_helpers fixture) at the Windows path $1.
+# Each run of it leaves one file, holding "show=N" (its show state), in the folder of the
+# same name with ".runs" for ".exe".
+rb_install_runmark() {
+    local target
+    target=$(rb_unix_path "$1")
+    [ -f "$RB_BIN/runmark.exe" ] || fail "$RB_BIN/runmark.exe not built (the e2e_rb_helpers fixture makes it)"
+    mkdir -p "$(dirname "$target")"
+    cp "$RB_BIN/runmark.exe" "$target"
+}
+
+rb_runs_folder() {
+    local exe
+    exe=$(rb_unix_path "$1")
+    echo "${exe%.*}.runs"
+}
+
+# How many times the runmark copy at the Windows path $1 has run.
+rb_runs() {
+    local folder
+    folder=$(rb_runs_folder "$1")
+    if [ -d "$folder" ]; then
+        find "$folder" -type f | wc -l
+    else
+        echo 0
+    fi
+}
+
+# Polls up to $3 seconds until the runmark copy $1 has run at least $2 times; prints the count.
+rb_runs_when() {
+    count_when "$3" "$2" rb_runs "$1"
+}
+
+# kB of the process $1 from /proc/PID/status: "VMRSS SHMEM". The shared part is the X11
+# images of windows Wine has drawn: it swings by a megabyte or more with which windows
+# were shown last, while the program's own memory (anonymous and file pages) does not.
+rb_memory() {
+    awk '$1 == "VmRSS:" { r = $2 } $1 == "RssShmem:" { s = $2 } END { print r + 0, s + 0 }' \
+        "/proc/$1/status"
+}
+
+# Sets RB_BALLOONS to the handles of the balloons shown, one a line, and RB_BALLOON_TEXT to
+# the text of the first (its lines as shown). Wine's explorer shows a tray balloon as a
+# tooltips_class32 window about 2 s after it is asked for, for about 10 s; a new request
+# destroys it and makes a new window. The icon's own hover tip is one too, but its text is
+# the tip ("Kelvarion: ..."), and the program's own tooltips are not the explorer's:
+# neither counts.
+rb_balloons() {
+    drv windows
+    RB_BALLOONS=$(awk -v pid="$KV_APP_WINPID" -v textfile="$KV_DIR/balloon.txt" '
+        function flush() {
+            sub(/"$/, "", text)
+            if (hwnd != "" && class == "tooltips_class32" && owner != pid && text !~ /^Kelvarion: /) {
+                print hwnd
+                if (!found) printf "%s", text >textfile
+                found = 1
+            }
+            hwnd = ""
+        }
+        BEGIN { printf "" >textfile }
+        # "hwnd pid class "title"": a title may run over several lines.
+        /^0x[0-9a-fA-F]+ [0-9]+ / {
+            flush(); hwnd = $1; owner = $2; class = $3
+            text = substr($0, index($0, "\"") + 1)
+            next
+        }
+        { text = text "\n" $0 }
+        END { flush() }' <<<"$DRV_OUT")
+    RB_BALLOON_TEXT=$(cat "$KV_DIR/balloon.txt")
+}
+
+rb_no_balloon() {
+    rb_balloons
+    [ -z "$RB_BALLOONS" ]
+}
+
+# rb_wait_balloon SECONDS WHAT [OLD]: waits for a balloon, other than the balloon OLD when
+# given; RB_BALLOONS and RB_BALLOON_TEXT then tell it.
+rb_wait_balloon() {
+    local deadline=$((SECONDS + $1))
+    until rb_balloons && [ -n "$RB_BALLOONS" ] && [ "$RB_BALLOONS" != "${3:-}" ]; do
+        [ $SECONDS -lt $deadline ] || fail "no balloon within $1 s of $2 (shown: [$RB_BALLOONS])"
+        sleep 0.1
+    done
+    kv_log "balloon $RB_BALLOONS: $(tr '\n' ' ' <<<"$RB_BALLOON_TEXT")"
+}
+
+# rb_balloon_stays BALLOON SECONDS: for SECONDS, the only balloon shown is BALLOON, and it
+# stays up (with BALLOON "", none shows). A balloon asked for again replaces the one shown
+# at once, and its successor shows 2 s later: hence the fixed watch.
+rb_balloon_stays() {
+    local deadline=$((SECONDS + $2))
+    while [ $SECONDS -lt $deadline ]; do
+        rb_balloons
+        assert_eq "$1" "$RB_BALLOONS" "balloons shown over $2 s (the first one was [$1])"
+        sleep 0.2
+    done
+}
+
+# drv_background NAME LINE ARGS...: runs the driver with ARGS in the working folder, in
+# the background, its output in NAME.log, and waits up to 20 s until it prints LINE (it is
+# then in place). Sets DRV_BACKGROUND to its Linux pid.
+drv_background() {
+    local log=$KV_DIR/$1.log line=$2 deadline=$((SECONDS + 20))
+    shift 2
+    (cd "$KV_WORK" && exec "$KV_WINE" "$KV_DRIVER" "$@") >"$log" 2>&1 &
+    DRV_BACKGROUND=$!
+    until grep -q "^$line" "$log"; do
+        kv_alive "$DRV_BACKGROUND" || fail "kvdriver $* ended: $(cat "$log")"
+        [ $SECONDS -lt $deadline ] || fail "kvdriver $* did not print \"$line\" within 20 s"
+        sleep 0.05
+    done
+}
+
+# Makes the driver hold config.kv in the working folder open with no sharing, and waits
+# until it does. Sets RB_LOCKER (its Linux pid) and RB_RELEASE: touch it to let go.
+rb_lock_config() {
+    RB_RELEASE=$KV_WORK/release.lock
+    drv_background locker locked lock "$KV_WORK_WIN\\config.kv" "$KV_WORK_WIN\\release.lock"
+    RB_LOCKER=$DRV_BACKGROUND
+}
+
+# No temporary file of a save (config.kv.<pid>.tmp) is left in the folder $1.
+rb_no_temp_files() {
+    local left
+    left=$(find "$1" -maxdepth 1 -iname '*.tmp')
+    [ -z "$left" ] || fail "temporary files left behind: $left"
+}
+
+# After a save failed: exactly one message box of the program, saying what failed and
+# where ($1: the full Windows path of config.kv); once dismissed, no other one comes and
+# the program ends within 10 s. The text lands in RB_SAVE_MESSAGE.
+rb_expect_save_failure() {
+    local text deadline
+    drv wait-top '#32770' Kelvarion 10000
+    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the message box's owner"
+    drv count-top '#32770' '*'
+    assert_eq 1 "$DRV_OUT" "dialogs shown at once"
+    drv dialog-text '#32770' Kelvarion
+    text=$(tr -d '\r' <<<"$DRV_OUT")
+    case $text in
+    "Kelvarion could not save its settings to"*) ;;
+    *) fail "message box text: [$text]" ;;
+    esac
+    grep -qiF -- "$1" <<<"$text" || fail "the message does not name $1: [$text]"
+    RB_SAVE_MESSAGE=$text
+    kv_log "message: $(tr '\n' ' ' <<<"$text")"
+    drv press '#32770' Kelvarion IDOK
+    deadline=$((SECONDS + 10))
+    while kv_alive "$KV_APP_PID"; do
+        drv count-top '#32770' '*'
+        assert_eq 0 "$DRV_OUT" "dialogs after the message box was dismissed"
+        [ $SECONDS -lt $deadline ] || fail "kelvarion still runs 10 s after the message box was dismissed"
+        sleep 0.1
+    done
 }

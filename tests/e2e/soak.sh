@@ -5,10 +5,7 @@
 # handles and barely more memory than after the first batch, still answers and still
 # saves, and every start happened: the program leaves a file per run, counted per batch.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
-kv_init "$@"
-rb_init
-kv_setup
+kv_case "$@"
 
 BATCHES=100
 TICKS=100
@@ -41,7 +38,7 @@ for batch in $(seq "$BATCHES"); do
     want=$((batch * per_batch))
     got=$(rb_runs_when "$program" "$want" 60)
     assert_eq "$want" "$got" "launches after batch $batch ($((batch * TICKS)) ticks)"
-    rb ui-cycles "$CYCLES"
+    drv ui-cycles "$CYCLES"
     if [ "$batch" -eq 1 ]; then
         sample "$batch"
         handles0=$handles own0=$own
@@ -61,17 +58,17 @@ drift=$((handles - handles0))
     fail "memory grew by $((own - own0)) kB (from $own0 to $own kB) after the first batch"
 
 # Still answers: the texts, the state, a due tick, and a save on the way out.
-drv get-text 103
+drv get-text prgToRun
 assert_eq "$program" "$DRV_OUT" "program box after the soak"
-drv get-text 106
+drv get-text everyNMins
 assert_eq "$MINUTES" "$DRV_OUT" "minutes box after the soak"
 drv state
 assert_eq "visible=1 iconic=0" "$DRV_OUT" "window state after the soak"
 drv tick "$MINUTES"
 assert_eq $((BATCHES * per_batch + 1)) "$(rb_runs_when "$program" $((BATCHES * per_batch + 1)) 60)" \
     "launches after one more round of ticks"
-drv set-text 106 ' 9 '
-drv click 110
+drv set-text everyNMins ' 9 '
+drv click butExit
 kv_wait_exit "$KV_APP_PID" 10 || fail "kelvarion still runs 10 s after Exit"
 assert_file_bytes "$KV_WORK/config.kv" '%s\r\n%s\r\n' "$program" ' 9 '
 rb_no_temp_files "$KV_WORK"

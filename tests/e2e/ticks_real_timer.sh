@@ -4,9 +4,7 @@
 # case posts its ticks on a clock they move, so this is the one that sees Timer1's own
 # interval counted on GetTickCount64.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/rb_lib.sh"
 kv_case "$@"
-rb_init
 unset KV_E2E_TICK_CLOCK
 program='C:\kv\timer\tick.exe'
 rb_install_runmark "$program"

@@ -1,12 +1,22 @@
 #!/bin/bash
-# With 3 minutes the batch starts at ticks 3, 6 and 9 only, hidden, in the working folder.
-# A variable and a Path the user sets after start-up reach it once Windows says the
-# environment changed, and not before.
+# A config.kv with a path that has spaces and 3 minutes shows both texts exactly, in the
+# window as it opens. With 3 minutes the batch starts at ticks 3, 6 and 9 only, hidden, in
+# the working folder. A variable and a Path the user sets after start-up reach it once
+# Windows says the environment changed, and not before. A new minutes value counts from
+# the current tick: 10 minutes and 6 ticks gone, then 5 minutes: the next tick launches;
+# after that every 5th tick does.
 . "$(dirname "$0")/lib.sh"
 kv_case "$@"
 kv_make_tick_batch
 crlf_file "$KV_WORK/config.kv" "$KV_BAT_WIN" '3'
 kv_start_app
+
+drv get-text prgToRun
+assert_eq 'C:\kv test\tick log.bat' "$DRV_OUT" "program box after loading config.kv"
+drv get-text everyNMins
+assert_eq "3" "$DRV_OUT" "minutes box after loading config.kv"
+drv state
+assert_eq "visible=1 iconic=0" "$DRV_OUT" "main window state"
 
 for t in 1 2 3 4 5 6 7 8 9; do
     if [ $t -eq 4 ]; then
@@ -26,10 +36,18 @@ for t in 1 2 3 4 5 6 7 8 9; do
         tick_expect "tick $t with minutes 3" 1 0
     fi
 done
+
+drv set-text everyNMins '10'
+tick_expect "6 ticks with minutes 10" 6 0
+drv set-text everyNMins '5'
+tick_expect "the 7th tick, minutes changed from 10 to 5" 1 1
+tick_expect "4 ticks after that launch with minutes 5" 4 0
+tick_expect "the 5th tick after that launch" 1 1
 tick_settle
 mapfile -t seen <"$KV_WORK/environment.log"
 kv_log "environment seen by the batch: ${seen[*]}"
-assert_eq "[] [] [late]" "${seen[*]%% *}" "KV_LATE in the runs before the change, before and after the broadcast"
+assert_eq "[] [] [late] [late] [late]" "${seen[*]%% *}" \
+    "KV_LATE in the runs before the change, before and after the broadcast"
 case ${seen[2]%$'\r'} in
 *'\system32;'*';C:\kv\user bin') ;;
 *) fail "PATH after the broadcast is not the system's then the user's: ${seen[2]}" ;;

@@ -3,14 +3,10 @@
 # program (the running icon is up only around each start); so does the window's title
 # bar, and the icon's tip reads "Kelvarion: Waiting".
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 kv_make_tick_batch
 crlf_file "$KV_WORK/config.kv" "$KV_BAT_WIN" 1
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
-mouse_away
 # The first tray slot, as kv_tray_icon_pixels looks at it.
 tray_area=(1004 749 18 18)
 expect_waiting_bolt "tray icon at start" "${tray_area[@]}"

@@ -1,14 +1,23 @@
 #!/bin/bash
-# A click elsewhere closes the tray menu and does nothing else: the hidden window stays
-# hidden, the program runs on, no config.kv; no control of the hidden window has the
-# focus meanwhile. Its "Configuration..." item shows the window.
+# A "TaskbarCreated" broadcast (Explorer restarted) puts the icon back in its current
+# state. Under Wine the old icon survives, so the add is refused and a modify follows:
+# afterwards the icon is still shown as the waiting bolt, both clicks still work, and the
+# program runs on. A click elsewhere closes the tray menu and does nothing else: the
+# hidden window stays hidden, the program runs on, no config.kv; no control of the hidden
+# window has the focus meanwhile. Its "Configuration..." item shows the window, and so
+# does a left click on the icon.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
 kv_case "$@"
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
-drv click 109
-wait_for 5 "the window hidden by Close Window" drv_is "visible=0 iconic=0" state
+hide_window
+
+for round in 1 2; do
+    drv taskbar-created
+    drv sync
+    kv_alive "$KV_APP_PID" || fail "kelvarion ended after TaskbarCreated $round"
+    wait_for 5 "the tray icon after TaskbarCreated $round" tray_icon
+    expect_waiting_bolt "tray icon after TaskbarCreated $round" 1004 749 18 18
+done
 
 tray_menu_open
 # The menu made the hidden window the foreground one, as it stays after Esc: what is
@@ -30,4 +39,11 @@ wait_for 5 "the window shown by Configuration..." drv_is "visible=1 iconic=0" st
 wait_for 5 "the window in front" fg_is "$KV_MAIN_HWND"
 no_menu || fail "the menu is still open after Configuration..."
 assert_eq "" "$(config_files)" "config.kv files after Configuration..."
+
+hide_window
+tray_click 1
+mouse_away
+wait_for 5 "the window shown by the tray icon" drv_is "visible=1 iconic=0" state
+kv_alive "$KV_APP_PID" || fail "kelvarion ended"
+assert_eq "" "$(config_files)" "config.kv files"
 kv_log "ok"

@@ -6,11 +6,8 @@
 # lie beyond this window's right edge, so they are posted too, as moves on a wider
 # screen would come.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
+kv_case "$@"
 ui_start_app
-kv_wait_tray_icon 10 || fail "no tray icon"
 click_desktop
 
 drv rect KelvarionForm1 Kelvarion

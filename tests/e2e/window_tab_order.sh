@@ -2,15 +2,13 @@
 # The focus starts in the program box; real Tab presses walk the tab stops in order and
 # wrap around, Shift+Tab walks them back. Labels are never focused.
 . "$(dirname "$0")/lib.sh"
-. "$(dirname "$0")/ui_lib.sh"
-kv_init "$@"
-kv_setup
-ui_start_app
+kv_case "$@"
+kv_start_app
 mouse_away
 wait_for 5 "the main window in front" fg_is "$KV_MAIN_HWND"
 
 drv focus
-assert_eq 103 "$DRV_OUT" "control focused at start"
+assert_eq prgToRun "$DRV_OUT" "control focused at start"
 
 # Each press must move the focus to the next stop. The key reaches the program a little
 # after xdotool returns, so the focus is polled for a while.
@@ -35,6 +33,6 @@ wait_until_focus() {
     done
 }
 
-walk Tab 104 106 108 109 110 103
-walk shift+Tab 110 109 108 106 104 103
+walk Tab BrowseBut everyNMins AboutBut Close butExit prgToRun
+walk shift+Tab butExit Close AboutBut everyNMins BrowseBut prgToRun
 kv_log "ok"

@@ -1,39 +1,34 @@
-/* Leaves one empty file per run in "<own path without .exe>.runs", then exits.
-   A file per run, created with CREATE_NEW, so runs at the same moment never
-   merge into one mark, and the count of files is the count of runs. */
+/* Leaves one file per run in "<own path without .exe>.runs", then exits. A file per run,
+   created with CREATE_NEW, so runs at the same moment never merge into one mark, and the
+   count of files is the count of runs. The file says how the run was asked to show:
+   "show=N" from its STARTUPINFO, or "show=-1" when that names no show state. */
 #include <windows.h>
-
-static void append(wchar_t *to, const wchar_t *text) { lstrcatW(to, text); }
-
-static void appendNumber(wchar_t *to, unsigned long n) {
-    wchar_t digits[16];
-    wsprintfW(digits, L"%lu", n);
-    lstrcatW(to, digits);
-}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     wchar_t folder[MAX_PATH + 16];
     wchar_t path[MAX_PATH + 64];
+    char mark[32];
     unsigned long attempt;
     int length;
+    STARTUPINFOW startup;
     (void)instance; (void)previous; (void)commandLine; (void)show;
 
     length = (int)GetModuleFileNameW(NULL, folder, MAX_PATH);
     if (length < 5)
         return 2;
     folder[length - 4] = L'\0'; /* drop ".exe" */
-    append(folder, L".runs");
+    lstrcatW(folder, L".runs");
     CreateDirectoryW(folder, NULL);
+    GetStartupInfoW(&startup);
+    wsprintfA(mark, "show=%d", (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1);
 
     for (attempt = 0; attempt < 100000; ++attempt) {
         HANDLE file;
-        lstrcpyW(path, folder);
-        append(path, L"\\");
-        appendNumber(path, GetCurrentProcessId());
-        append(path, L"-");
-        appendNumber(path, attempt);
+        DWORD written;
+        wsprintfW(path, L"%s\\%lu-%lu", folder, GetCurrentProcessId(), attempt);
         file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
         if (file != INVALID_HANDLE_VALUE) {
+            WriteFile(file, mark, (DWORD)lstrlenA(mark), &written, NULL);
             CloseHandle(file);
             return 0;
         }

@@ -643,13 +643,20 @@ app_windows() {
     awk -v pid="$KV_APP_WINPID" '$2 == pid' <<<"$DRV_OUT"
 }
 
+# dialog_open BUTTON TITLE: clicks BUTTON of the main window and waits for the program's
+# dialog TITLE in front; sets DIALOG to it.
+dialog_open() {
+    drv click "$1"
+    drv wait-top '#32770' "$2" 10000
+    DIALOG=${DRV_OUT%% *}
+    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the owner of \"$2\""
+    wait_for 5 "\"$2\" in front" fg_is "$DIALOG"
+}
+
 # Clicks About... and waits for the About box in front; sets ABOUT to it.
 about_open() {
-    drv click AboutBut
-    drv wait-top '#32770' 'About Kelvarion' 10000
-    ABOUT=${DRV_OUT%% *}
-    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the About box's owner"
-    wait_for 5 "the About box in front" fg_is "$ABOUT"
+    dialog_open AboutBut 'About Kelvarion'
+    ABOUT=$DIALOG
 }
 
 # about_closed HOW: the About box closed by HOW, and the main window takes input again.

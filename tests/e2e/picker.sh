@@ -15,14 +15,7 @@ printf '@echo off\r\n' >"$KV_C/kv test/run me.bat"
 kv_start_app
 mouse_away
 
-# picker_open: clicks Browse..., waits for the dialog, and sets DIALOG to it once in front.
-picker_open() {
-    drv click BrowseBut
-    drv wait-top '#32770' 'Select...' 10000
-    DIALOG=${DRV_OUT%% *}
-    assert_eq "$KV_APP_WINPID" "${DRV_OUT#* }" "process id of the Open dialog's owner"
-    wait_for 5 "the Open dialog in front" fg_is "$DIALOG"
-}
+picker_open() { dialog_open BrowseBut 'Select...'; }
 
 picker_closed() {
     wait_for 5 "the Open dialog closed $1" drv_is 0 count-top '#32770' 'Select...'

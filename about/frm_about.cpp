@@ -49,7 +49,7 @@ public:
         expanded.resize(length > 0 ? length - 1 : 0);
         return expanded;
     }
-    bool RunsUnderWow64() override { return Win32ProgramLookup().RunsUnderWow64(); }
+    bool RunsUnderWow64() override { return Win32ProgramLookup::IsWow64(); }
 };
 
 class Win32FileCheck : public IFileCheck {
@@ -186,7 +186,7 @@ void StartSysInfo(HWND owner) {
     Win32Registry registry;
     Win32FileCheck files;
     std::optional<std::string> path = FindSysInfo(registry, files);
-    if (path && StartProgram(FromAnsi(*path, GetACP()), SW_SHOWNORMAL) == 0)
+    if (path && StartProgram(MakeStartRequest(FromAnsi(*path, GetACP()), L"", SW_SHOWNORMAL)) == 0)
         return;
     MessageBoxW(owner, L"System Information Is Unavailable At This Time", L"" KV_APP_TITLE, MB_OK);
 }

@@ -119,3 +119,24 @@ Variables EnvironmentChanges(const Variables& current, const std::vector<Environ
     }
     return changes;
 }
+
+Variables BlockVariables(const wchar_t* block) {
+    Variables variables;
+    for (const wchar_t* entry = block; *entry;) {
+        const wchar_t* equals = entry;
+        while (*equals && (*equals != L'=' || equals == entry))
+            ++equals;
+        const wchar_t* end = equals;
+        while (*end)
+            ++end;
+        if (*entry != L'=' && *equals)
+            variables.emplace_back(std::wstring(entry, equals), std::wstring(equals + 1, end));
+        entry = end + 1;
+    }
+    return variables;
+}
+
+std::wstring VariableValue(const Variables& variables, const std::wstring& name) {
+    const std::wstring* value = Find(variables, name);
+    return value ? *value : std::wstring();
+}

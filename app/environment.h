@@ -25,3 +25,9 @@ struct EnvironmentValue {
 Variables EnvironmentChanges(const Variables& current, const std::vector<EnvironmentValue>& system,
                              const std::vector<EnvironmentValue>& user,
                              const std::vector<EnvironmentValue>& volatileValues);
+
+// The variables of an environment block ("NAME=value", each ending in a NUL,
+// then one more NUL); the drives' folders ("=C:=C:\dir") are not variables.
+Variables BlockVariables(const wchar_t* block);
+// The value of name, the letter case aside; empty when it is not set.
+std::wstring VariableValue(const Variables& variables, const std::wstring& name);

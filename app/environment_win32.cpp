@@ -40,26 +40,24 @@ std::vector<EnvironmentValue> ReadValues(HKEY root, const wchar_t* path) {
     return values;
 }
 
-Variables CurrentVariables() {
-    Variables variables;
+} // namespace
+
+std::wstring EnvironmentBlock() {
     wchar_t* block = GetEnvironmentStringsW();
     if (!block)
-        return variables;
-    for (const wchar_t* entry = block; *entry; entry += lstrlenW(entry) + 1) {
-        // "=C:=C:\dir" and the like are the drives' folders, not variables.
-        const wchar_t* equals = entry[0] == L'=' ? nullptr : wcschr(entry, L'=');
-        if (equals)
-            variables.emplace_back(std::wstring(entry, equals), std::wstring(equals + 1));
-    }
+        return {};
+    const wchar_t* end = block;
+    while (*end)
+        end += lstrlenW(end) + 1;
+    // The string's own NUL after the last one ends even an empty block.
+    std::wstring copy(block, static_cast<size_t>(end - block) + 1);
     FreeEnvironmentStringsW(block);
-    return variables;
+    return copy;
 }
-
-} // namespace
 
 void RefreshEnvironment() {
     Variables changes = EnvironmentChanges(
-        CurrentVariables(),
+        BlockVariables(EnvironmentBlock().c_str()),
         ReadValues(HKEY_LOCAL_MACHINE,
                    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"),
         ReadValues(HKEY_CURRENT_USER, L"Environment"),

@@ -62,7 +62,7 @@ bool MayAddExe(const std::wstring& text, size_t end, IProgramLookup& lookup) {
     size_t limit = text.size() < kMaxProgramPath ? text.size() : kMaxProgramPath;
     for (size_t i = end; i < limit; ++i) {
         if (text[i] == L'\\' || text[i] == L'/')
-            return !lookup.IsFolder(text.substr(0, i));
+            return !lookup.IsFolder(FullPath(lookup.StartFolder(), text.substr(0, i)));
     }
     return true;
 }
@@ -105,27 +105,55 @@ std::wstring ThroughSysnative(const std::wstring& path, IProgramLookup& lookup) 
     return lookup.IsFile(native) ? native : std::wstring();
 }
 
-// Where the file path names is found, path getting ".exe" when that is what
-// was found; empty when nothing is. Sysnative is tried only when the usual
-// lookup, ".exe" included, finds nothing.
+// The full path of the file path names, path getting ".exe" when that is
+// what was found; empty when nothing is. Sysnative is tried only when the
+// usual lookup, ".exe" included, finds nothing.
 std::wstring FindProgramFile(std::wstring& path, bool mayAddExe, IProgramLookup& lookup) {
-    std::wstring withExe = path + L".exe";
-    if (lookup.IsFile(path))
-        return path;
+    std::wstring full = FullPath(lookup.StartFolder(), path);
+    std::wstring withExe = full + L".exe";
+    if (lookup.IsFile(full))
+        return full;
     if (mayAddExe && lookup.IsFile(withExe)) {
-        path = withExe;
-        return path;
+        path += L".exe";
+        return withExe;
     }
-    std::wstring native = ThroughSysnative(path, lookup);
+    std::wstring native = ThroughSysnative(full, lookup);
     if (native.empty() && mayAddExe) {
         native = ThroughSysnative(withExe, lookup);
         if (!native.empty())
-            path = withExe;
+            path += L".exe";
     }
     return native;
 }
 
+bool IsFullPath(const std::wstring& path) {
+    return (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) ||
+           (path.size() >= 3 && path[1] == L':' && IsSeparator(path[2]));
+}
+
 } // namespace
+
+std::wstring FullPath(const std::wstring& folder, const std::wstring& path) {
+    if (folder.empty() || path.empty() || IsFullPath(path))
+        return path;
+    std::wstring full;
+    if (path.size() >= 2 && path[1] == L':') { // "D:x": the root of that drive
+        full = path;
+        return full.insert(2, 1, L'\\');
+    }
+    size_t end = folder.size();
+    if (IsSeparator(path[0])) {
+        // The folder's root: "C:", or "\\server\share" for a share.
+        end = 2;
+        int parts = IsSeparator(folder[0]) ? 2 : 0;
+        for (; parts > 0 && end != std::wstring::npos; --parts)
+            end = folder.find_first_of(L"\\/", end + 1);
+    }
+    full.assign(folder, 0, end);
+    if (!IsSeparator(path[0]) && !IsSeparator(full.back()))
+        full += L'\\';
+    return full += path;
+}
 
 std::wstring LocateFile(const std::wstring& path, IProgramLookup& lookup) {
     std::wstring named = path;
@@ -142,12 +170,13 @@ ProgramSplit SplitProgram(const std::wstring& programText, IProgramLookup& looku
         split.quoted = true;
         split.program = text.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
         split.arguments = close == std::wstring::npos ? L"" : text.substr(close + 1);
-        // The system finds a quoted program itself, unless only Sysnative has it.
         std::wstring named = split.program;
         std::wstring where =
             FindProgramFile(named, MayAddExe(split.program, split.program.size(), lookup), lookup);
+        if (where.empty() && !LooksLikePath(split.program))
+            where = lookup.SearchProgram(split.program);
         split.found = !where.empty();
-        if (where != named)
+        if (where != split.program)
             split.startFrom = where;
         return split;
     }
@@ -192,14 +221,14 @@ LaunchPlan PlanLaunch(const std::wstring& programText, IProgramLookup& lookup) {
     if (programText.size() >= kMaxCommandLine)
         return Refused(kErrorFilenameExcedRange);
     ProgramSplit split = SplitProgram(programText, lookup);
-    if (split.quoted && !(split.found && IsBatchFile(split.program))) {
-        LaunchPlan plan;
-        plan.applicationName = split.startFrom; // set only when Sysnative has it
-        plan.commandLine = Trim(programText);   // as the user quoted it
-        return plan;
-    }
     if (!split.found)
         return Refused(kErrorFileNotFound);
+    if (split.quoted && !IsBatchFile(split.program)) {
+        LaunchPlan plan;
+        plan.applicationName = split.startFrom.empty() ? split.program : split.startFrom;
+        plan.commandLine = Trim(programText); // as the user quoted it
+        return plan;
+    }
     LaunchPlan plan = PlanFor(split.program, split.arguments, split.startFrom, lookup);
     // The quotes and the interpreter we add can take it past the limit.
     if (plan.commandLine.size() >= kMaxCommandLine)

@@ -19,6 +19,18 @@ uint64_t MinutesPassed(ScheduleClock& clock, uint64_t now) {
     return passed;
 }
 
+TickOutcome Finish(ScheduleClock& clock, uint64_t now, uint32_t error, ILaunchHost& host) {
+    host.SetTrayState(TrayState::Waiting);
+    if (error == 0)
+        return {TickResult::Launched, 0};
+    // Once only: a retry that fails waits for the next interval. A retry
+    // that no usable tick reaches soon after goes: hours later it would be a
+    // start outside the schedule.
+    clock.retryDue = clock.mayRetry;
+    clock.retryBy = now + kWakeRetryMs;
+    return {TickResult::Failed, error, clock.retryDue};
+}
+
 } // namespace
 
 void StartSchedule(int16_t& tickCounter, ScheduleClock& clock, uint64_t now) {
@@ -42,7 +54,7 @@ TickOutcome OnTick(int16_t& tickCounter, ScheduleClock& clock, uint64_t now,
         clock.countedTo = now;
         return {TickResult::Skipped, 0};
     }
-    bool retry = clock.retryDue;
+    bool retry = clock.retryDue && now <= clock.retryBy;
     clock.retryDue = false;
     // Minutes since the last start; wide enough for weeks asleep.
     uint64_t before = tickCounter > 1 ? static_cast<uint64_t>(tickCounter - 1) : 0;
@@ -57,14 +69,24 @@ TickOutcome OnTick(int16_t& tickCounter, ScheduleClock& clock, uint64_t now,
     if (IsBlankText(programText))
         return {TickResult::NoProgram, 0};
 
+    if (clock.starting)
+        return {TickResult::Busy, 0};
+
     host.SetTrayState(TrayState::Running);
     if (host.Leaving())
         return {TickResult::Ended, 0};
-    uint32_t error = host.StartHidden(programText);
-    host.SetTrayState(TrayState::Waiting);
-    if (error == 0)
-        return {TickResult::Launched, 0};
-    // Once only: a retry that fails waits for the next interval.
-    clock.retryDue = !retry && now <= clock.retryUntil;
-    return {TickResult::Failed, error, clock.retryDue};
+    clock.mayRetry = !retry && now <= clock.retryUntil;
+    uint32_t error = host.BeginStart(programText);
+    if (error != 0)
+        return Finish(clock, now, error, host);
+    clock.starting = true;
+    return {TickResult::Started, 0};
+}
+
+TickOutcome OnStartOutcome(ScheduleClock& clock, uint64_t now, uint32_t error, ILaunchHost& host) {
+    bool expected = clock.starting;
+    clock.starting = false;
+    if (!expected || host.Leaving())
+        return {TickResult::Ended, 0};
+    return Finish(clock, now, error, host);
 }

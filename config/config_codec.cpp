@@ -47,7 +47,6 @@ bool ReadMayBeRetried(uint32_t error) {
     case 362: // ERROR_CLOUD_FILE_PROVIDER_NOT_RUNNING
     case 388: // ERROR_CLOUD_FILE_NETWORK_UNAVAILABLE
     case 391: // ERROR_CLOUD_FILE_IN_USE
-    case 426: // ERROR_CLOUD_FILE_REQUEST_TIMEOUT
         return true;
     default:
         return false;

@@ -20,7 +20,8 @@ ConfigValues DecodeConfig(std::wstring_view text, wchar_t decimalSeparator);
 
 // A read refused for a while only: another program holds the file (a virus
 // scanner, a backup), or its cloud provider has not brought it yet. Such a
-// read is tried again later; any other error is final.
+// read is tried again later; any other error is final. A provider that timed
+// out (426) is not asked again: the next read would hold a tick for a minute.
 bool ReadMayBeRetried(uint32_t error);
 
 std::wstring EncodeConfig(const std::wstring& program, const std::wstring& minutes);

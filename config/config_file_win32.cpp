@@ -193,7 +193,8 @@ wchar_t LocaleDecimalSeparator() {
     return separator[0];
 }
 
-DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins) {
+DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins,
+                        bool* found) {
     std::string bytes;
     DWORD error = ReadWholeFile(path, bytes);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
@@ -213,6 +214,8 @@ DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun
                             ? FromAnsi(bytes, codePage)
                             : DecodeUnicode(bytes, module.savedEncoding);
     ConfigValues values = DecodeConfig(text, LocaleDecimalSeparator());
+    if (found)
+        *found = values.program.has_value();
     if (values.program)
         module.savedProgram = *values.program;
     if (values.program && prgToRun)

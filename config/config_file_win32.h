@@ -12,8 +12,9 @@
 // Fills the two boxes from the file; a missing, empty or unreadable file
 // leaves them as they are, and so does a box passed as nullptr. 0 when the
 // file was read or is not there, else the system's reason why a file that is
-// there could not be read.
-DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins);
+// there could not be read. found, if given, tells whether it held settings.
+DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins,
+                        bool* found = nullptr);
 
 // Writes the two boxes' texts in the encoding the file was read in; text the
 // ANSI code page cannot hold makes it UTF-8 with a byte-order mark, from then

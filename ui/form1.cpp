@@ -24,6 +24,8 @@ namespace {
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 60000;
 constexpr UINT_PTR kTrayRetryTimer = 2;
+// A start's outcome, posted from the thread pool; the error code in wParam.
+constexpr UINT kStartOutcomeMessage = WM_APP + 2;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // Marks the main window with the hash of its config.kv's folder, for a second
@@ -165,6 +167,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kTrayCallbackMessage:
         HandleTrayMessage(lParam);
+        return 0;
+    case kStartOutcomeMessage:
+        Timer1_StartOutcome(static_cast<DWORD>(wParam));
         return 0;
     default:
         if (message == taskbarCreatedMessage_ && message != 0) {
@@ -405,17 +410,23 @@ void Form1::Timer1_Timer() {
         testClock_ += kMinuteMs;
     if (configRetry_)
         ConfigRetry();
-    std::wstring program = GetText(Control(ControlId::prgToRun));
-    TickOutcome outcome =
-        OnTick(module1.tickCounter, module1.scheduleClock, Now(),
-               GetText(Control(ControlId::everyNMins)), program, LocaleDecimalSeparator(), *this);
+    ReportStart(OnTick(module1.tickCounter, module1.scheduleClock, Now(),
+                       GetText(Control(ControlId::everyNMins)),
+                       GetText(Control(ControlId::prgToRun)), LocaleDecimalSeparator(), *this));
+}
+
+void Form1::Timer1_StartOutcome(DWORD error) {
+    ReportStart(OnStartOutcome(module1.scheduleClock, Now(), error, *this));
+}
+
+void Form1::ReportStart(const TickOutcome& outcome) {
     if (outcome.result != TickResult::Launched && outcome.result != TickResult::Failed)
         return;
     if (outcome.retrying) // told only if the second try fails too
         return;
-    if (failureNotice_.ShouldTell(program, outcome.result == TickResult::Failed)) {
+    if (failureNotice_.ShouldTell(startingProgram_, outcome.result == TickResult::Failed)) {
         tray_->ShowNotice(L"Kelvarion could not start the program",
-                          BalloonText(program, SystemErrorText(outcome.error)));
+                          BalloonText(startingProgram_, SystemErrorText(outcome.error)));
     }
 }
 
@@ -425,20 +436,25 @@ void Form1::Timer1_Timer() {
 void Form1::ConfigRetry() {
     HWND prgToRun = Control(ControlId::prgToRun);
     HWND everyNMins = Control(ControlId::everyNMins);
+    bool found = false;
     DWORD error = LoadConfiguration(configPath_, module1,
                                     GetText(prgToRun) == startProgram_ ? prgToRun : nullptr,
-                                    GetText(everyNMins) == startMinutes_ ? everyNMins : nullptr);
+                                    GetText(everyNMins) == startMinutes_ ? everyNMins : nullptr,
+                                    &found);
     configRetry_ = error != 0 && ReadMayBeRetried(error);
-    if (error == 0)
+    // Gone or empty now, it may come back: Exit still keeps the defaults off it.
+    if (error == 0 && found)
         configUnreadable_ = false;
 }
 
 void Form1::SetTrayState(TrayState state) { tray_->SetTrayState(state); }
 
-uint32_t Form1::StartHidden(const std::wstring& programText) {
-    Win32WorkingDirectory workingDirectory;
-    return InFolder(workingDirectory, startFolder_,
-                    [&] { return StartProgram(programText, SW_HIDE); });
+// The start may wait a minute on a share that does not answer: it is made on
+// the thread pool, with the start folder and the environment as they are now.
+uint32_t Form1::BeginStart(const std::wstring& programText) {
+    startingProgram_ = programText;
+    return StartInBackground(MakeStartRequest(programText, startFolder_, SW_HIDE), hwnd_,
+                             kStartOutcomeMessage);
 }
 
 void Form1::OnCommand(int id) {
@@ -469,7 +485,7 @@ void Form1::BrowseBut_Click() {
     std::optional<std::wstring> chosen;
     RunModal([&] {
         Win32OpenDialog dialog(hwnd_);
-        Win32ProgramLookup lookup;
+        Win32ProgramLookup lookup(startFolder_);
         Win32WorkingDirectory workingDirectory;
         chosen = BrowseForProgram(GetText(prgToRun), Win32OpenDialog::kCapacity, dialog, lookup,
                                   workingDirectory);

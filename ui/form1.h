@@ -28,7 +28,7 @@ public:
 
     // ILaunchHost
     void SetTrayState(TrayState state) override;
-    uint32_t StartHidden(const std::wstring& programText) override;
+    uint32_t BeginStart(const std::wstring& programText) override;
     bool Leaving() override { return leaving_; }
 
 private:
@@ -46,6 +46,8 @@ private:
     void Form1_DpiChanged(int dpi, const RECT& suggested);
     void Form1_SettingChange(LPARAM area);
     void Timer1_Timer();
+    void Timer1_StartOutcome(DWORD error);
+    void ReportStart(const TickOutcome& outcome);
     void TrayRetry_Timer();
     void OnCommand(int id);
     void BrowseBut_Click();
@@ -84,6 +86,7 @@ private:
     std::optional<Win32TrayShell> shell_;
     std::optional<Tray> tray_;
     FailureNotice failureNotice_;
+    std::wstring startingProgram_; // the text of the last start, for its notice
     HWND focus_ = nullptr;
     // The end-to-end tests post WM_TIMER rather than wait a minute: with
     // KV_E2E_TICK_CLOCK set, the clock moves on a minute at every tick.

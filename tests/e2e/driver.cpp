@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/helpers/kvhold.h"
 #include "ui/control_ids.h"
 
 namespace {
@@ -441,15 +442,52 @@ int cmdGetTextAnsi(HWND control, const Args& a) {
     return ok && written == bytes.size() ? kOk : fail(L"cannot write " + a[0]);
 }
 
+// kvhold.dll's counters; the mapping stays while the DLL in the program holds it.
+KvHold* startCounters() {
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(KvHold), KV_HOLD_MAPPING);
+    return mapping ? static_cast<KvHold*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0))
+                   : nullptr;
+}
+
 int cmdTick(HWND main, const Args& a) {
     long count = 1;
     long watchMs = 0;
+    long every = 0;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] == L"--watch" && i + 1 < a.size() && parseNumber(a[i + 1], &watchMs)) {
             ++i;
+        } else if (a[i] == L"--paced" && i + 1 < a.size() && parseNumber(a[i + 1], &every) &&
+                   every > 0) {
+            ++i;
         } else if (!parseNumber(a[i], &count) || count < 1) {
-            return usage(L"tick [N] [--watch MS]");
+            return usage(L"tick [N] [--watch MS] [--paced M]");
         }
+    }
+    // One start at a time: a tick due while the last start is out starts nothing. Paced,
+    // every M-th tick waits, as a minute would, until its start's outcome is back.
+    if (every > 0) {
+        KvHold* starts = startCounters();
+        if (!starts || !starts->patched) {
+            return fail(L"tick --paced needs watch-starts first");
+        }
+        for (long i = 1; i <= count; ++i) {
+            long before = starts->outcomes;
+            if (!PostMessageW(main, WM_TIMER, 1, 0)) {
+                return fail(L"PostMessage WM_TIMER failed, error " + num(GetLastError()));
+            }
+            if (i % every != 0) {
+                continue;
+            }
+            if (!waitFor(30000, [&] { return starts->outcomes > before; })) {
+                return fail(L"no start's outcome within 30 s of tick " + num(i));
+            }
+            // Posted before the marker, so handled before it.
+            if (int rc = waitPostedHandled(main)) {
+                return rc;
+            }
+        }
+        return waitPostedHandled(main);
     }
     DWORD programPid = processOf(main);
     std::set<DWORD> oldChildren;
@@ -998,6 +1036,46 @@ int cmdRefuseTray(HWND, const Args& a) {
     return kOk;
 }
 
+int cmdWatchStarts(HWND main, const Args& a) {
+    if (a.size() == 2 && a[1] != L"--hold") {
+        return usage(L"watch-starts DLL [--hold]");
+    }
+    KvHold* hold = startCounters();
+    if (hold) {
+        InterlockedExchange(&hold->holding, a.size() == 2 ? 1 : 0);
+    }
+    HMODULE dll = LoadLibraryW(a[0].c_str());
+    auto hook = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(dll ? GetProcAddress(dll, "HoldHook") : nullptr));
+    if (!hold || !hook) {
+        return fail(L"cannot load the hold from " + a[0] + L", error " + num(GetLastError()));
+    }
+    HHOOK installed =
+        SetWindowsHookExW(WH_GETMESSAGE, hook, dll, GetWindowThreadProcessId(main, nullptr));
+    bool patched = installed && PostMessageW(main, WM_NULL, 0, 0) &&
+                   waitFor(10000, [&] { return hold->patched != 0; });
+    if (installed) {
+        UnhookWindowsHookEx(installed);
+    }
+    return patched ? kOk : fail(L"the program's imports were not pointed at " + a[0]);
+}
+
+int cmdStarts(HWND, const Args& a) {
+    KvHold* hold = startCounters();
+    if (!hold || !hold->patched) {
+        return fail(L"no counters: watch-starts first");
+    }
+    if (!a.empty()) {
+        if (a[0] != L"--release") {
+            return usage(L"starts [--release]");
+        }
+        InterlockedExchange(&hold->holding, 0);
+    }
+    println(L"calls " + num(static_cast<unsigned long>(hold->calls)) + L" outcomes " +
+            num(static_cast<unsigned long>(hold->outcomes)));
+    return kOk;
+}
+
 // --- commands ---------------------------------------------------------------
 
 // What a command acts on, found before it runs from the first arguments: the main window,
@@ -1029,9 +1107,10 @@ const Command kCommands[] = {
     {L"get-text-ansi", Target::MainControl, L"CONTROL PATH", 2, 2, cmdGetTextAnsi,
      L"write the text of CONTROL to PATH in the ANSI code page"},
     {L"click", Target::MainControl, L"CONTROL", 1, 1, cmdClick, L"post BM_CLICK to CONTROL"},
-    {L"tick", Target::Main, L"[N] [--watch MS]", 0, 3, cmdTick,
+    {L"tick", Target::Main, L"[N] [--watch MS] [--paced M]", 0, 3, cmdTick,
      L"post N timer ticks and wait until they are handled; print \"launched K\" and "
-     L"\"new-windows K\" seen within MS"},
+     L"\"new-windows K\" seen within MS; or, --paced, wait after every M-th tick until the "
+     L"outcome of the start it made is back (watch-starts first), and print nothing"},
     {L"close", Target::Main, L"", 0, 0, cmdClose, L"post WM_CLOSE"},
     {L"minimize", Target::Main, L"", 0, 0, cmdMinimize, L"send WM_SYSCOMMAND SC_MINIMIZE"},
     {L"state", Target::Main, L"", 0, 0, cmdState, L"print \"visible=0|1 iconic=0|1\""},
@@ -1090,6 +1169,11 @@ const Command kCommands[] = {
     {L"start-shown", Target::None, L"SHOW PROGRAM [ARGS...]", 2, kAny, cmdStartShown,
      L"start PROGRAM in this folder with the show state SHOW in its STARTUPINFO, wait for it "
      L"to end and exit with its exit code"},
+    {L"watch-starts", Target::Main, L"DLL [--hold]", 1, 2, cmdWatchStarts,
+     L"put DLL (kvhold.dll) into the program to count its starts and their outcomes; with "
+     L"--hold, each start waits inside CreateProcessW until released"},
+    {L"starts", Target::None, L"[--release]", 0, 1, cmdStarts,
+     L"print \"calls N outcomes K\" of the program's starts; --release lets held ones go"},
     {L"refuse-tray", Target::None, L"RELEASE", 1, 1, cmdRefuseTray,
      L"stand in for the notification area, refusing every icon, until a file named RELEASE "
      L"appears; print \"refusing\" once in place and \"released\" at the end"},

@@ -837,6 +837,20 @@ rb_runs() {
     fi
 }
 
+# rb_watch_starts [--hold]: puts kvhold.dll (from the e2e_rb_helpers fixture) into the
+# program, to count its starts and their outcomes (`drv starts`); with --hold, each start
+# waits inside CreateProcessW, as on a share that does not answer, until `drv starts --release`.
+rb_watch_starts() {
+    drv watch-starts "Z:${RB_BIN//\//\\}\\kvhold.dll" "$@"
+}
+
+# rb_tick N MINUTES: posts N ticks; after each MINUTES-th, a start falls due, and the driver
+# waits until its outcome is back in the program: one start at a time, as minutes apart (a
+# tick due while a start is out starts nothing). Needs rb_watch_starts.
+rb_tick() {
+    drv tick "$1" --paced "$2"
+}
+
 # Polls up to $3 seconds until the runmark copy $1 has run at least $2 times; prints the count.
 rb_runs_when() {
     count_when "$3" "$2" rb_runs "$1"

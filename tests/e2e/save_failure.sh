@@ -23,7 +23,8 @@ for way in exit-button close; do
     assert_eq "5" "$DRV_OUT" "minutes box with a folder for config.kv"
     drv set-text prgToRun "$program"
     drv set-text everyNMins 2
-    drv tick 4
+    rb_watch_starts
+    rb_tick 4 2
     runs=$((runs + 2))
     assert_eq "$runs" "$(rb_runs_when "$program" "$runs" 10)" "launches in 4 ticks at 2 minutes"
 

@@ -1,5 +1,6 @@
 #!/bin/bash
-# 10 000 ticks at 10 minutes start a program that exits at once 1 000 times, in batches,
+# 10 000 ticks at 10 minutes start a program that exits at once 1 000 times, in batches
+# (each start done before the next falls due),
 # while the window is hidden, minimized and brought back and the About box and the tray
 # menu are opened and closed 300 times each. Afterwards the program holds no more kernel
 # handles and barely more memory than after the first batch, still answers and still
@@ -33,8 +34,9 @@ sample() {
 }
 
 per_batch=$((TICKS / MINUTES))
+rb_watch_starts
 for batch in $(seq "$BATCHES"); do
-    drv tick "$TICKS"
+    rb_tick "$TICKS" "$MINUTES"
     want=$((batch * per_batch))
     got=$(rb_runs_when "$program" "$want" 60)
     assert_eq "$want" "$got" "launches after batch $batch ($((batch * TICKS)) ticks)"

@@ -4,7 +4,9 @@
 # the working folder. A variable and a Path the user sets after start-up reach it once
 # Windows says the environment changed, and not before. A new minutes value counts from
 # the current tick: 10 minutes and 6 ticks gone, then 5 minutes: the next tick launches;
-# after that every 5th tick does.
+# after that every 5th tick does. Then a start that waits (a share that does not answer)
+# holds neither the window nor Exit: the minutes box takes a new value, a start falling due
+# meanwhile is dropped, and Exit saves and ends the program at once while the start waits.
 . "$(dirname "$0")/lib.sh"
 kv_case "$@"
 kv_make_tick_batch
@@ -52,4 +54,20 @@ case ${seen[2]%$'\r'} in
 *'\system32;'*';C:\kv\user bin') ;;
 *) fail "PATH after the broadcast is not the system's then the user's: ${seen[2]}" ;;
 esac
+
+rb_watch_starts --hold
+drv set-text everyNMins '1'
+drv tick 1
+wait_for 5 "the start held inside CreateProcessW" drv_is "calls 1 outcomes 0" starts
+drv set-text everyNMins '1.0'
+drv tick 2
+drv starts
+assert_eq "calls 1 outcomes 0" "$DRV_OUT" "starts made while one waits"
+drv set-text everyNMins '7'
+drv get-text everyNMins
+assert_eq 7 "$DRV_OUT" "minutes box while the start waits"
+drv click butExit
+expect_clean_exit 5
+assert_eq "7" "$(sed -n 2p "$KV_WORK/config.kv" | tr -d '\r')" \
+    "minutes saved while the start waited"
 kv_log "ok"

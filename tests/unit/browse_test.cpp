@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@ namespace {
 
 class FakeLookup : public IProgramLookup {
 public:
+    std::wstring StartFolder() override { return L"C:\\kv\\work"; }
     bool IsFile(const std::wstring& path) override { return files.count(path) != 0; }
     bool IsFolder(const std::wstring&) override { return false; }
     std::wstring SearchProgram(const std::wstring&) override { return {}; }
@@ -23,12 +23,8 @@ public:
 class FakeWorkingDirectory : public IWorkingDirectory {
 public:
     std::wstring Get() override { return path; }
-    void Set(const std::wstring& to) override {
-        path = to;
-        ++sets;
-    }
+    void Set(const std::wstring& to) override { path = to; }
     std::wstring path = L"C:\\kv\\work";
-    int sets = 0;
 };
 
 // A stand-in dialog: answers from a script and keeps what it was asked. Like
@@ -39,8 +35,6 @@ public:
         requests.push_back(request);
         if (movesTo)
             movesTo->path = L"C:\\browsed\\here";
-        if (whileOpen)
-            whileOpen();
         OpenResult result = answers.front();
         answers.erase(answers.begin());
         return result;
@@ -48,7 +42,6 @@ public:
     std::vector<OpenResult> answers;
     std::vector<OpenRequest> requests;
     FakeWorkingDirectory* movesTo = nullptr;
-    std::function<void()> whileOpen; // a tick arriving while the dialog is up
 };
 
 } // namespace
@@ -123,36 +116,4 @@ TEST(BrowseForProgram, KeepsTheWorkingDirectoryOnEveryWayOutOfTheDialog) {
         EXPECT_EQ(dialog.requests.size(), answers.size());
         EXPECT_EQ(folder.path, L"C:\\kv\\work") << answers.size();
     }
-}
-
-// A tick while the dialog is open: its start looks up and starts the program in
-// the start-up folder, and the dialog goes on browsing where it was. Without a
-// dialog the working directory is not touched, so the system's search order
-// for a bare name is exactly what it always was.
-TEST(InFolder, AStartDuringTheDialogRunsInTheStartUpFolder) {
-    FakeLookup lookup;
-    FakeWorkingDirectory folder;
-    const std::wstring start = folder.path;
-    std::vector<std::wstring> seenByStarts;
-    auto startProgram = [&] {
-        seenByStarts.push_back(folder.path);
-        return 0u;
-    };
-    FakeDialog dialog;
-    dialog.movesTo = &folder;
-    dialog.answers = {{OpenStatus::Cancelled, L""}};
-    std::wstring browsingAfterTick;
-    dialog.whileOpen = [&] {
-        InFolder(folder, start, startProgram);
-        browsingAfterTick = folder.path;
-    };
-    BrowseForProgram(L"", 260, dialog, lookup, folder);
-    EXPECT_EQ(browsingAfterTick, L"C:\\browsed\\here");
-    EXPECT_EQ(folder.path, start);
-
-    folder.sets = 0;
-    InFolder(folder, start, startProgram);
-    InFolder(folder, L"", startProgram); // the start-up folder could not be read
-    EXPECT_EQ(folder.sets, 0);
-    EXPECT_EQ(seenByStarts, (std::vector<std::wstring>{start, start, start}));
 }

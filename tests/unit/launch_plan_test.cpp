@@ -13,6 +13,7 @@ public:
     explicit FakeLookup(std::set<std::wstring> files, std::map<std::wstring, std::wstring> path = {},
                         std::set<std::wstring> folders = {L"C:\\Program Files"})
         : files_(std::move(files)), path_(std::move(path)), folders_(std::move(folders)) {}
+    std::wstring StartFolder() override { return startFolder; }
     bool IsFile(const std::wstring& path) override {
         ++lookups;
         lookedUpChars += path.size();
@@ -33,6 +34,7 @@ public:
     bool RunsUnderWow64() override { return wow64; }
 
     std::wstring windowsDirectory = L"C:\\Windows";
+    std::wstring startFolder = L"C:\\kv";
     bool wow64 = false;
     size_t lookups = 0;
     size_t lookedUpChars = 0;
@@ -88,18 +90,53 @@ TEST(PlanLaunch, MissingFileIsNotFoundRatherThanADecoy) {
 }
 
 TEST(PlanLaunch, BatchFilesRunThroughTheSystemInterpreter) {
-    // A cmd.exe in the working directory must not be the one that runs.
-    FakeLookup lookup({L"cmd.exe", L"job.bat", L"C:\\j\\Job.CMD"});
+    // A cmd.exe in the start folder must not be the one that runs; the batch
+    // is named in full, as cmd.exe moves off a network folder before it runs.
+    FakeLookup lookup({L"C:\\kv\\cmd.exe", L"C:\\kv\\job.bat", L"C:\\j\\Job.CMD"});
     LaunchPlan plan = PlanLaunch(L"job.bat", lookup);
     EXPECT_EQ(plan.applicationName, kCmd);
-    EXPECT_EQ(plan.commandLine, L"\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"job.bat\"\"");
+    EXPECT_EQ(plan.commandLine,
+              L"\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"C:\\kv\\job.bat\"\"");
     plan = PlanLaunch(L"C:\\j\\Job.CMD a b", lookup);
     EXPECT_EQ(plan.applicationName, kCmd);
     EXPECT_EQ(plan.commandLine, L"\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"C:\\j\\Job.CMD\" a b\"");
-    // Quoted by the user: the quotes are kept, the interpreter is still ours.
+    // Quoted by the user: the interpreter is still ours.
     plan = PlanLaunch(L"\"job.bat\" x", lookup);
     EXPECT_EQ(plan.applicationName, kCmd);
-    EXPECT_EQ(plan.commandLine, L"\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"job.bat\" x\"");
+    EXPECT_EQ(plan.commandLine,
+              L"\"C:\\windows\\system32\\cmd.exe\" /s /c \"\"C:\\kv\\job.bat\" x\"");
+}
+
+// The Open dialog moves the working directory, and the start runs on another
+// thread: what a start finds depends on the start folder alone.
+TEST(PlanLaunch, ApplicationNamesAreFullPathsFromTheStartFolder) {
+    FakeLookup lookup({L"C:\\kv\\job.exe", L"C:\\kv\\tools\\t.exe", L"C:\\kv\\..\\up.exe",
+                       L"C:\\root.exe", L"D:\\d.exe"},
+                      {{L"notepad", L"C:\\windows\\notepad.exe"}});
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* application; // empty: refused as not found
+        const wchar_t* commandLine;
+    };
+    const Case cases[] = {
+        {L"job.exe -x", L"C:\\kv\\job.exe", L"\"job.exe\" -x"},
+        {L"tools\\t.exe", L"C:\\kv\\tools\\t.exe", L"\"tools\\t.exe\""},
+        {L"..\\up.exe", L"C:\\kv\\..\\up.exe", L"\"..\\up.exe\""},
+        {L"\\root.exe", L"C:\\root.exe", L"\"\\root.exe\""},
+        {L"D:d.exe", L"D:\\d.exe", L"\"D:d.exe\""},
+        {L"\"job.exe\" -x", L"C:\\kv\\job.exe", L"\"job.exe\" -x"},
+        {L"\"notepad\" a.txt", L"C:\\windows\\notepad.exe", L"\"notepad\" a.txt"},
+        {L"\"C:\\Some Dir\\app.exe\" /x", L"", L""},
+    };
+    for (const Case& c : cases) {
+        LaunchPlan plan = PlanLaunch(c.text, lookup);
+        EXPECT_EQ(plan.applicationName, c.application) << c.text;
+        EXPECT_EQ(plan.commandLine, c.commandLine) << c.text;
+        EXPECT_EQ(plan.error, *c.application ? 0u : kErrorFileNotFound) << c.text;
+    }
+    EXPECT_EQ(FullPath(L"\\\\nas\\share\\kv", L"\\x.exe"), L"\\\\nas\\share\\x.exe");
+    EXPECT_EQ(FullPath(L"\\\\nas\\share\\kv\\", L"y.exe"), L"\\\\nas\\share\\kv\\y.exe");
+    EXPECT_EQ(FullPath(L"", L"y.exe"), L"y.exe");
 }
 
 TEST(PlanLaunch, BareNamesAndQuotedTextFollowTheSystemSearch) {
@@ -107,11 +144,6 @@ TEST(PlanLaunch, BareNamesAndQuotedTextFollowTheSystemSearch) {
     LaunchPlan plan = PlanLaunch(L"ping -n 1 host", lookup);
     EXPECT_EQ(plan.applicationName, L"C:\\windows\\system32\\PING.EXE");
     EXPECT_EQ(plan.commandLine, L"\"C:\\windows\\system32\\PING.EXE\" -n 1 host");
-
-    plan = PlanLaunch(L"\"C:\\Some Dir\\app.exe\" /x", lookup);
-    EXPECT_EQ(plan.error, 0u);
-    EXPECT_TRUE(plan.applicationName.empty());
-    EXPECT_EQ(plan.commandLine, L"\"C:\\Some Dir\\app.exe\" /x");
 
     // One word without spaces cannot be split wrongly, so ".exe" may be added.
     plan = PlanLaunch(L"C:\\tools\\ping", lookup);
@@ -284,6 +316,6 @@ TEST(PlanLaunch, NoSysnativeOutsideWow64) {
     LaunchPlan plan = PlanLaunch(L"C:\\Windows\\System32\\wsl.exe -l", lookup);
     EXPECT_EQ(plan.error, kErrorFileNotFound);
     plan = PlanLaunch(L"\"C:\\Windows\\System32\\wsl.exe\" -l", lookup);
-    EXPECT_TRUE(plan.applicationName.empty());
+    EXPECT_EQ(plan.error, kErrorFileNotFound);
     EXPECT_EQ(LocateFile(L"C:\\Windows\\System32\\wsl.exe", lookup), L"");
 }

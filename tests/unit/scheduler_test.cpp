@@ -13,16 +13,17 @@ public:
     void SetTrayState(TrayState state) override {
         events.push_back(state == TrayState::Running ? "running" : "waiting");
     }
-    uint32_t StartHidden(const std::wstring& programText) override {
+    uint32_t BeginStart(const std::wstring& programText) override {
         events.push_back("start");
         started.push_back(programText);
-        return failWith;
+        return 0;
     }
     bool Leaving() override { return leaving; }
     std::vector<std::string> events;
     std::vector<std::wstring> started;
     uint32_t failWith = 0;
     bool leaving = false;
+    bool holdStarts = false; // else a start's outcome comes back within its tick
     ScheduleClock clock;
     uint64_t now = 0;
 };
@@ -33,7 +34,10 @@ constexpr uint64_t kHour = 60 * kMinuteMs;
 TickOutcome OnTick(int16_t& counter, std::wstring_view minutes, const std::wstring& program,
                    wchar_t separator, FakeHost& host, uint64_t afterMs = kMinuteMs) {
     host.now += afterMs;
-    return OnTick(counter, host.clock, host.now, minutes, program, separator, host);
+    TickOutcome outcome = OnTick(counter, host.clock, host.now, minutes, program, separator, host);
+    if (outcome.result == TickResult::Started && !host.holdStarts)
+        outcome = OnStartOutcome(host.clock, host.now, host.failWith, host);
+    return outcome;
 }
 
 // The ticks (1-based) at which the program starts, the ticks coming after the gaps given.
@@ -159,10 +163,32 @@ TEST(OnTick, LaunchIsBracketedByRunningAndWaiting) {
     ASSERT_EQ(host.started.size(), 1u);
     EXPECT_EQ(host.started[0], L"C:\\My Tools\\job.bat -q");
 
-    // The session ended while the tray showed Running: nothing starts, the
-    // icon is not touched again, and no retry is kept, even just after waking.
+    // A start that waits on the network shows Running until its outcome is
+    // back; one falling due meanwhile is dropped, and the interval counts on.
+    host.events.clear();
+    host.holdStarts = true;
+    EXPECT_EQ(OnTick(counter, L"2", L"x.exe", L'.', host).result, TickResult::Counted);
+    EXPECT_EQ(OnTick(counter, L"2", L"x.exe", L'.', host).result, TickResult::Started);
+    EXPECT_EQ(OnTick(counter, L"2", L"x.exe", L'.', host).result, TickResult::Counted);
+    EXPECT_EQ(OnTick(counter, L"2", L"x.exe", L'.', host).result, TickResult::Busy);
+    EXPECT_EQ(counter, 1);
+    EXPECT_EQ(host.events, (std::vector<std::string>{"running", "start"}));
+    EXPECT_EQ(OnStartOutcome(host.clock, host.now, 0, host).result, TickResult::Launched);
+    EXPECT_EQ(host.events.back(), "waiting");
+    EXPECT_EQ(OnTick(counter, L"2", L"x.exe", L'.', host).result, TickResult::Counted);
+    EXPECT_EQ(OnTick(counter, L"2", L"x.exe", L'.', host).result, TickResult::Started);
+
+    // Its outcome after a way out has begun changes nothing; nor does a stray one.
     host.events.clear();
     host.leaving = true;
+    EXPECT_EQ(OnStartOutcome(host.clock, host.now, 53, host).result, TickResult::Ended);
+    EXPECT_EQ(OnStartOutcome(host.clock, host.now, 0, host).result, TickResult::Ended);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_FALSE(host.clock.retryDue);
+
+    // The session ended while the tray showed Running: nothing starts, the
+    // icon is not touched again, and no retry is kept, even just after waking.
+    host.holdStarts = false;
     host.failWith = 53;
     EXPECT_EQ(OnTick(counter, L"1", L"x.exe", L'.', host, 3 * kHour).result, TickResult::Ended);
     EXPECT_EQ(host.events, (std::vector<std::string>{"running"}));
@@ -202,6 +228,26 @@ TEST(OnTick, AStartThatFailsJustAfterWakingIsTriedOnceMore) {
     host.failWith = 0;
     EXPECT_EQ(OnTick(counter, L"10", L"x.exe", L'.', host).result, TickResult::Launched);
     EXPECT_EQ(host.started.size(), 4u);
+
+    // A retry no usable tick reaches soon after goes: hours of an empty box
+    // end with no start outside the schedule.
+    host.failWith = 53;
+    counter = 10;
+    EXPECT_TRUE(OnTick(counter, L"10", L"x.exe", L'.', host, 3 * kHour).retrying);
+    for (int tick = 0; tick < 120; ++tick)
+        OnTick(counter, L"", L"x.exe", L'.', host);
+    EXPECT_EQ(OnTick(counter, L"10", L"x.exe", L'.', host).result, TickResult::Counted);
+
+    // A start that fails after waiting, its outcome coming a tick later, is
+    // tried once more at the tick after the outcome.
+    host.holdStarts = true;
+    counter = 10;
+    EXPECT_EQ(OnTick(counter, L"10", L"x.exe", L'.', host, 3 * kHour).result, TickResult::Started);
+    OnTick(counter, L"10", L"x.exe", L'.', host);
+    EXPECT_TRUE(OnStartOutcome(host.clock, host.now + 50000, 53, host).retrying);
+    EXPECT_EQ(OnTick(counter, L"10", L"x.exe", L'.', host).result, TickResult::Started);
+    EXPECT_FALSE(OnStartOutcome(host.clock, host.now, 53, host).retrying);
+    host.holdStarts = false;
 
     // Long after waking, a failed start waits for the next interval.
     host.failWith = 3;

@@ -46,6 +46,35 @@ std::wstring FolderKey(std::wstring folder) {
     return key;
 }
 
+// FILE_ID_INFO and its class, which the Windows 7 headers leave out.
+struct FileIdInformation {
+    ULONGLONG volumeSerialNumber;
+    uint8_t fileId[16];
+};
+constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+
+// The folder's identity (see FolderIdHash); 0 when the file system tells none.
+// Windows 7 has no FileIdInfo, and some file systems refuse it: there the
+// 64-bit file index serves.
+uint64_t FolderIdentity(const std::wstring& folder) {
+    UniqueKernelHandle opened(CreateFileW(folder.c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+    if (!opened)
+        return 0;
+    FileIdInformation id{};
+    if (GetFileInformationByHandleEx(opened.get(), kFileIdInfo, &id, sizeof id))
+        return FolderIdHash(id.volumeSerialNumber, id.fileId);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(opened.get(), &info))
+        return 0;
+    uint64_t index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    for (int i = 0; i < 8; ++i)
+        id.fileId[i] = static_cast<uint8_t>(index >> (8 * i));
+    return FolderIdHash(info.dwVolumeSerialNumber, id.fileId);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -57,7 +86,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // Nothing has moved the working directory yet: this is where config.kv lives.
     std::wstring folder = Win32WorkingDirectory().Get();
     bool inTray = StartsInTray(GetCommandLineW(), showCommand);
-    uint64_t folderHash = FolderHash(FolderKey(folder));
+    uint64_t folderHash = FolderIdentity(folder);
+    if (folderHash == 0)
+        folderHash = FolderHash(FolderKey(folder));
     std::wstring mutexName = InstanceMutexName(folderHash);
     SetLastError(0);
     UniqueKernelHandle oneCopy(CreateMutexW(nullptr, FALSE, mutexName.c_str()));

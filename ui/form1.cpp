@@ -6,6 +6,7 @@
 #include "app/environment_win32.h"
 #include "app/launcher_win32.h"
 #include "app/module1.h"
+#include "app/single_instance.h"
 #include "app/text.h"
 #include "app/text_win32.h"
 #include "config/config_codec.h"
@@ -98,9 +99,18 @@ bool Form1::Create(HINSTANCE instance, const std::wstring& folder, uint64_t fold
 }
 
 bool Form1::ShowRunningCopy(uint64_t folderHash) {
-    HWND copy = FirstWindow(0, [mark = FolderMark(folderHash)](HWND window) {
-        return HasClass(window, kForm1Class) && GetPropW(window, kFolderProperty) == mark;
-    });
+    auto isCopy = [folderHash](HWND window) {
+        return HasClass(window, kForm1Class) &&
+               IsFolderMark(reinterpret_cast<uintptr_t>(GetPropW(window, kFolderProperty)),
+                            folderHash);
+    };
+    // That copy may be starting still (a /tray start at log-on), its mutex
+    // taken but its window not made yet.
+    HWND copy = FirstWindow(0, isCopy);
+    for (DWORD waited = 0; !copy && waited < kHandOverWaitMs; waited += 100) {
+        Sleep(100);
+        copy = FirstWindow(0, isCopy);
+    }
     if (!copy)
         return false;
     // The user started us: the right to come to the front passes to that copy.

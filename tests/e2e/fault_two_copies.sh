@@ -1,22 +1,26 @@
 #!/bin/bash
-# One copy per config.kv. Started again on the same folder (named in another letter case),
-# the new copy ends at once, without a window, an icon or a save of its own, and the running
-# copy shows its window, in front; started with /tray, the new copy only ends. A copy in
-# another folder runs beside it.
+# One copy per config.kv. Started again on the same folder, named in another letter case or
+# through another drive letter (K:, as subst makes one), the new copy ends at once, without
+# a window, an icon or a save of its own, and the running copy shows its window, in front;
+# started with /tray, the new copy only ends. A copy in another folder runs beside it.
 . "$(dirname "$0")/lib.sh"
 kv_case "$@"
 crlf_file "$KV_WORK/config.kv" 'C:\kv\old program.bat' '7'
 cp "$KV_WORK/config.kv" "$KV_DIR/config.before"
+# Made before the first start: Wine takes a folder's volume serial number from the drive
+# letter that names it most closely, so K: changes it for copies started after it.
+ln -s ../drive_c/kv/work "$WINEPREFIX/dosdevices/k:" || fail "could not make drive K:"
 kv_start_app
 first_win=$KV_APP_WINPID
 drv click Close
 drv state
 assert_eq "visible=0 iconic=0" "$DRV_OUT" "first copy after Close Window"
 
-# start_again [ARGS]: starts the program in C:\KV\WORK and expects it to end within 10 s.
+# start_again FOLDER [ARGS]: starts the program in FOLDER and expects it to end within 10 s.
 start_again() {
-    local pid
-    (cd "$KV_WORK" && exec "$KV_WINE" cmd /c "cd /d C:\\KV\\WORK && Z:${KV_EXE//\//\\} $*") \
+    local pid folder=$1
+    shift
+    (cd "$KV_WORK" && exec "$KV_WINE" cmd /c "cd /d $folder && Z:${KV_EXE//\//\\} $*") \
         >"$KV_DIR/app2.log" 2>&1 &
     pid=$!
     kv_wait_exit "$pid" 10 || fail "a second copy ($*) still runs 10 s after its start"
@@ -25,12 +29,12 @@ start_again() {
     drv mains
     assert_eq "$first_win" "${DRV_OUT#* }" "main windows after a second copy ($*) ended"
 }
-start_again /tray
+start_again 'C:\KV\WORK' /tray
 drv state
 assert_eq "visible=0 iconic=0" "$DRV_OUT" "first copy after a second one started into the tray"
-start_again
+start_again 'K:\'
 drv state
-assert_eq "visible=1 iconic=0" "$DRV_OUT" "first copy after a second one started"
+assert_eq "visible=1 iconic=0" "$DRV_OUT" "first copy after a second one started on K:"
 drv foreground
 assert_eq "$first_win KelvarionForm1" "$(cut -d' ' -f2,3 <<<"$DRV_OUT")" "window in front"
 cmp -s "$KV_DIR/config.before" "$KV_WORK/config.kv" || fail "config.kv changed by a second copy"

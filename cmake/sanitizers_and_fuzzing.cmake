@@ -17,13 +17,10 @@ endforeach()
 # not kvcore would miss faults in the code under test.
 set(KV_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
                       -fno-omit-frame-pointer)
-add_executable(unit_tests_sanitized
-    ${KV_UNIT_TESTS} ${KV_CORE_SOURCES_ABS} ${CMAKE_CURRENT_SOURCE_DIR}/tools/icon_art.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/tools/png_encoder.cpp ${CMAKE_CURRENT_SOURCE_DIR}/tools/icon_resources.cpp)
+add_executable(unit_tests_sanitized ${KV_UNIT_TESTS} ${KV_CORE_SOURCES_ABS})
 target_include_directories(unit_tests_sanitized PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(unit_tests_sanitized PRIVATE GTest::gtest_main ZLIB::ZLIB PNG::PNG)
+target_link_libraries(unit_tests_sanitized PRIVATE GTest::gtest_main)
 target_compile_definitions(unit_tests_sanitized PRIVATE
-    KV_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
     # Bounds checks on operator[] catch reads past size() but within capacity,
     # which ASan cannot see.
     _GLIBCXX_ASSERTIONS)

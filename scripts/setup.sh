@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building, testing and releasing need on Debian 12: the mingw-w64 cross
-# toolchains (32- and 64-bit), CMake and Ninja, GoogleTest, zlib and libpng (to write the
-# icons and read them back), icoutils and xmllint (to check each built exe), Wine with its
-# 32- and 64-bit loaders and their preloaders, Xvfb, xdotool and zip. Does nothing when all
-# of it is there already.
+# toolchains (32- and 64-bit), CMake and Ninja, GoogleTest, ImageMagick and optipng (to make
+# the icons from their art and check them), icoutils and xmllint (to check each built exe),
+# Wine with its 32- and 64-bit loaders and their preloaders, Xvfb, xdotool and zip. Does
+# nothing when all of it is there already.
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ libgtest-dev clang libclang-rt-dev zlib1g-dev libpng-dev zip
+    cmake ninja-build g++ libgtest-dev clang libclang-rt-dev zip optipng
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 icoutils libxml2-utils
     wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils imagemagick

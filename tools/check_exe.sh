@@ -2,7 +2,7 @@
 # check_exe.sh EXE x86|x64 SOURCE_DIR: fails, naming each problem, when a built kelvarion.exe
 # does not declare and embed what every build must: its headers and imports (objdump), its
 # manifest (xmllint), its version block (windres) and its icons, byte for byte the files
-# make_icons committed under SOURCE_DIR (wrestool). Needs no Windows and no Wine.
+# tools/make_icons.sh committed under SOURCE_DIR (wrestool). Needs no Windows and no Wine.
 set -euo pipefail
 
 exe=${1:-} arch=${2:-} src=${3:-}
@@ -92,9 +92,9 @@ for entry in FILEVERSION:"$(define KV_VERSION_RC)" PRODUCTVERSION:"$(define KV_V
         problem "the version block's $key is ${got:-missing}, not $want"
 done
 
-# --- the icons: each group as make_icons wrote it, each image once, byte for byte its PNG ---
+# --- the icons: each group as tools/make_icons.sh wrote it, each image once, byte for byte its PNG ---
 
-sizes="16 20 24 32 40 48 64 256" # kIconSizes in tools/icon_art.h
+sizes="16 20 24 32 40 48 64 256" # as tools/make_icons.sh makes them
 declare -A image_bytes=() committed=() listed=() seen=()
 while read -r id bytes; do
     image_bytes[$id]=$bytes
@@ -146,7 +146,7 @@ for id in $(printf '%s\n' "${!image_bytes[@]}" | sort -n); do
     if [ -z "${committed[$id]:-}" ]; then
         problem "icon $id is not one of the images resources/icons/generated/icons.rc embeds"
     elif ! cmp -s <(wrestool -x --raw --type=3 --name="$id" "$exe") "$src/${committed[$id]}"; then
-        problem "icon $id is not ${committed[$id]} byte for byte: run make_icons and rebuild"
+        problem "icon $id is not ${committed[$id]} byte for byte: run tools/make_icons.sh and rebuild"
     fi
 done
 

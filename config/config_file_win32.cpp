@@ -3,7 +3,6 @@
 #include <aclapi.h>
 
 #include "app/handles_win32.h"
-#include "app/launcher_win32.h"
 #include "app/text.h"
 #include "app/text_win32.h"
 #include "config/config_codec.h"
@@ -193,15 +192,18 @@ wchar_t LocaleDecimalSeparator() {
     return separator[0];
 }
 
-DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun, HWND everyNMins,
-                        bool* found) {
+ConfigRead ReadConfiguration(const std::wstring& path) {
+    ConfigRead read;
     std::string bytes;
     DWORD error = ReadWholeFile(path, bytes);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return 0;
+        return read;
     if (error != 0) {
         // A folder in the way holds no settings of ours.
-        return Win32ProgramLookup().IsFolder(LongPathForm(path)) ? 0 : error;
+        DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            read.error = error;
+        return read;
     }
     UINT codePage = GetACP();
     CPINFO info{};
@@ -209,27 +211,17 @@ DWORD LoadConfiguration(const std::wstring& path, Module1& module, HWND prgToRun
     bool validInAnsi = multiByte && !bytes.empty() &&
                        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
                                            static_cast<int>(bytes.size()), nullptr, 0) > 0;
-    module.savedEncoding = DetectConfigEncoding(bytes, multiByte, validInAnsi);
-    std::wstring text = module.savedEncoding == ConfigEncoding::Ansi
-                            ? FromAnsi(bytes, codePage)
-                            : DecodeUnicode(bytes, module.savedEncoding);
-    ConfigValues values = DecodeConfig(text, LocaleDecimalSeparator());
-    if (found)
-        *found = values.program.has_value();
-    if (values.program)
-        module.savedProgram = *values.program;
-    if (values.program && prgToRun)
-        SetWindowTextW(prgToRun, values.program->c_str());
-    if (values.minutesValue)
-        module.savedMinutes = *values.minutesValue;
-    if (values.minutes && everyNMins)
-        SetWindowTextW(everyNMins, values.minutes->c_str());
-    return 0;
+    ConfigEncoding encoding = DetectConfigEncoding(bytes, multiByte, validInAnsi);
+    read.encoding = encoding;
+    read.values = DecodeConfig(encoding == ConfigEncoding::Ansi ? FromAnsi(bytes, codePage)
+                                                                : DecodeUnicode(bytes, encoding),
+                               LocaleDecimalSeparator());
+    return read;
 }
 
-DWORD SaveConfiguration(const std::wstring& path, ConfigEncoding& encoding, HWND prgToRun,
-                        HWND everyNMins) {
-    std::wstring text = EncodeConfig(GetText(prgToRun), GetText(everyNMins));
+DWORD WriteConfiguration(const std::wstring& path, const std::wstring& program,
+                         const std::wstring& minutes, ConfigEncoding& encoding) {
+    std::wstring text = EncodeConfig(program, minutes);
     std::string bytes;
     // A path the code page cannot hold (a Cyrillic user name on a Western system)
     // would be lost: UTF-8 holds it, and the reader knows it by its mark.
@@ -238,8 +230,4 @@ DWORD SaveConfiguration(const std::wstring& path, ConfigEncoding& encoding, HWND
     if (encoding != ConfigEncoding::Ansi && !EncodeUnicode(text, encoding, bytes))
         return ERROR_NO_UNICODE_TRANSLATION;
     return ReplaceFileContents(path, bytes);
-}
-
-std::wstring SaveFailureMessage(const std::wstring& path, DWORD error) {
-    return L"Kelvarion could not save its settings to\n" + path + L"\n\n" + SystemErrorText(error);
 }

@@ -44,14 +44,20 @@ const char* TipFor(TrayState state) {
     return state == TrayState::Running ? "Kelvarion: Running" : "Kelvarion: Waiting";
 }
 
-bool Tray::AddTrayIcon(uint32_t window, uint32_t icon) {
+TrayPicture Tray::Picture() const {
+    if (!started_)
+        return TrayPicture::App;
+    return state_ == TrayState::Running ? TrayPicture::Running : TrayPicture::Waiting;
+}
+
+bool Tray::AddTrayIcon(uint32_t window) {
     record_.cbSize = sizeof(TrayIconData);
     record_.hWnd = window;
     record_.uID = kTrayIconId;
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
-    record_.hIcon = icon;
     state_ = TrayState::Waiting;
+    record_.hIcon = shell_.ShowPicture(Picture());
     FillTip(record_, TipFor(state_));
     added_ = shell_.NotifyIcon(TrayOp::Add, record_);
     ShowHeldNotice();
@@ -88,14 +94,15 @@ void Tray::ShowHeldNotice() {
     heldNotice_.reset();
 }
 
-void Tray::ChangeIcon(uint32_t icon) {
-    record_.hIcon = icon;
+void Tray::Refresh() {
+    record_.hIcon = shell_.ShowPicture(Picture());
     shell_.NotifyIcon(TrayOp::Modify, record_);
 }
 
 void Tray::SetTrayState(TrayState state) {
     state_ = state;
-    record_.hIcon = shell_.ShowStateIcon(state);
+    started_ = true;
+    record_.hIcon = shell_.ShowPicture(Picture());
     FillTip(record_, TipFor(state));
     shell_.NotifyIcon(TrayOp::Modify, record_);
 }
@@ -114,6 +121,7 @@ void Tray::RemoveTrayIcon() {
 }
 
 bool Tray::AddAgain() {
+    record_.hIcon = shell_.ShowPicture(Picture());
     // Where the old icon survived (Wine keeps it), the add is refused and the
     // modify brings it up to date instead.
     AddOrUpdate();

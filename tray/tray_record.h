@@ -46,14 +46,18 @@ void FillTip(TrayIconData& record, std::string_view tip);
 
 const char* TipFor(TrayState state);
 
+// What the icon shows: the application's picture until the first start, then
+// that of the state.
+enum class TrayPicture { App, Waiting, Running };
+
 // What the tray needs from the shell and the window.
 class ITrayShell {
 public:
     virtual ~ITrayShell() = default;
     virtual bool NotifyIcon(TrayOp op, const TrayIconData& record) = 0;
-    // Makes the state's icon the window's icon; returns the handle of the
-    // same picture at the tray's own size.
-    virtual uint32_t ShowStateIcon(TrayState state) = 0;
+    // Makes the picture the window's icon, as loaded now; returns the handle
+    // of the same picture at the tray's own size.
+    virtual uint32_t ShowPicture(TrayPicture picture) = 0;
     // A balloon on the icon the record names.
     virtual void ShowBalloon(const TrayIconData& record, const std::wstring& title,
                              const std::wstring& text) = 0;
@@ -68,8 +72,9 @@ class Tray {
 public:
     Tray(TrayIconData& record, ITrayShell& shell) : record_(record), shell_(shell) {}
 
-    // True when the shell took the icon.
-    bool AddTrayIcon(uint32_t window, uint32_t icon);
+    // Adds the icon, Waiting, with the application's picture. True when the
+    // shell took it.
+    bool AddTrayIcon(uint32_t window);
     // Tries a refused add again, in the current state. True while further
     // tries are due.
     bool RetryAdd();
@@ -78,20 +83,22 @@ public:
     // shown once an add succeeds.
     void ShowNotice(const std::wstring& title, const std::wstring& text);
     void SetTrayState(TrayState state);
-    // The window's icon changed (a new DPI): the tray follows.
-    void ChangeIcon(uint32_t icon);
+    // The pictures were loaded again (a new DPI): the window and the tray
+    // show the same picture in its new images.
+    void Refresh();
     // The keyboard goes back to the notification area, as after a menu
     // closed with nothing chosen.
     void ReturnFocus();
     // Ends the tray presence: no later retry brings the icon back.
     void RemoveTrayIcon();
-    // The shell's notification area was re-created: register again, as we are.
+    // The shell's notification area was re-created, perhaps for a new
+    // display scaling: register again, as we are, in the images loaded now.
     // True when the shell has the icon.
     bool AddAgain();
     // Every retry was refused and the icon is still not there: the window is
     // then the only way in. A notice held for the icon is dropped by then.
     bool GaveUp() const { return !added_ && !removed_ && retriesLeft_ <= 0; }
-    TrayState State() const { return state_; }
+    TrayPicture Picture() const;
 
 private:
     struct Notice {
@@ -104,6 +111,7 @@ private:
     TrayIconData& record_;
     ITrayShell& shell_;
     TrayState state_ = TrayState::Waiting;
+    bool started_ = false; // a start has shown Running: the state's picture from then on
     bool added_ = false;
     bool removed_ = false;
     int retriesLeft_ = kTrayAddRetries;

@@ -40,14 +40,6 @@ void TrayIcons::Load(HINSTANCE instance) {
     running = LoadIconAt(instance, IDI_KV_RUNNING, size);
 }
 
-uint32_t TrayIcons::Same(const TrayIcons& before, uint32_t shown) const {
-    if (shown == HandleBits(before.running.get()))
-        return HandleBits(running.get());
-    if (shown == HandleBits(before.waiting.get()))
-        return HandleBits(waiting.get());
-    return HandleBits(app.get());
-}
-
 void IconSet::Load(HINSTANCE instance, int dpi) {
     int big = MetricForDpi(SM_CXICON, dpi);
     int small = MetricForDpi(SM_CXSMICON, dpi);
@@ -75,14 +67,17 @@ bool Win32TrayShell::NotifyIcon(TrayOp op, const TrayIconData& record) {
     return Shell_NotifyIconA(static_cast<DWORD>(op), &data) != FALSE;
 }
 
-uint32_t Win32TrayShell::ShowStateIcon(TrayState state) {
-    bool running = state == TrayState::Running;
-    HICON big = running ? icons_.runningBig.get() : icons_.waitingBig.get();
-    HICON small = running ? icons_.runningSmall.get() : icons_.waitingSmall.get();
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+uint32_t Win32TrayShell::ShowPicture(TrayPicture picture) {
+    const UniqueIcon* shown[][3] = {
+        {&icons_.appBig, &icons_.appSmall, &icons_.tray.app},
+        {&icons_.waitingBig, &icons_.waitingSmall, &icons_.tray.waiting},
+        {&icons_.runningBig, &icons_.runningSmall, &icons_.tray.running},
+    };
+    const UniqueIcon* const* icons = shown[static_cast<int>(picture)];
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons[0]->get()));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[1]->get()));
     // The same picture, drawn for the notification area's size.
-    return HandleBits(running ? icons_.tray.running.get() : icons_.tray.waiting.get());
+    return HandleBits(icons[2]->get());
 }
 
 void Win32TrayShell::ShowBalloon(const TrayIconData& record, const std::wstring& title,

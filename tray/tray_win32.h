@@ -14,8 +14,6 @@ struct TrayIcons {
     UniqueIcon app, waiting, running;
 
     void Load(HINSTANCE instance);
-    // The handle here of the picture that shown is in before.
-    uint32_t Same(const TrayIcons& before, uint32_t shown) const;
 };
 
 // The icons, each loaded once: the window's at the sizes its DPI asks for.
@@ -33,7 +31,7 @@ public:
     Win32TrayShell(HWND window, const IconSet& icons) : window_(window), icons_(icons) {}
 
     bool NotifyIcon(TrayOp op, const TrayIconData& record) override;
-    uint32_t ShowStateIcon(TrayState state) override;
+    uint32_t ShowPicture(TrayPicture picture) override;
 
     // A balloon on our icon; the 88-byte record cannot carry one.
     void ShowBalloon(const TrayIconData& record, const std::wstring& title,

@@ -9,8 +9,6 @@
 #include "app/single_instance.h"
 #include "app/text.h"
 #include "app/text_win32.h"
-#include "config/config_codec.h"
-#include "config/config_file_win32.h"
 #include "config/config_path.h"
 #include "resources/resource_ids.h"
 #include "tray/tray_events.h"
@@ -19,6 +17,7 @@
 #include "ui/dpi_win32.h"
 #include "ui/browse_win32.h"
 #include "ui/layout.h"
+#include "ui/settings_win32.h"
 
 namespace {
 
@@ -187,7 +186,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (message == showMessage_ && message != 0) {
-            if (!leaving_)
+            if (!waysOut_.Leaving())
                 ShowConfigurationWindow();
             return 0;
         }
@@ -237,20 +236,18 @@ void Form1::Form1_Load(int showCommand, bool inTray) {
         ShowWindow(hwnd_, showCommand);
         UpdateWindow(hwnd_);
     }
-    if (!tray_->AddTrayIcon(HandleBits(hwnd_), HandleBits(icons_.tray.app.get())))
+    if (!tray_->AddTrayIcon(HandleBits(hwnd_)))
         SetTimer(hwnd_, kTrayRetryTimer, kTrayAddRetryMs, nullptr);
     HWND prgToRun = Control(ControlId::prgToRun);
     HWND everyNMins = Control(ControlId::everyNMins);
-    DWORD unreadable = LoadConfiguration(configPath_, module1, prgToRun, everyNMins);
-    if (unreadable != 0) {
+    ConfigRead read = LoadConfiguration(configPath_, module1.savedProgram, module1.savedMinutes,
+                                        module1.savedEncoding, prgToRun, everyNMins);
+    if (read.error != 0) {
         // Held by a scanner or a backup at log-on, perhaps: its settings are
         // not ours to overwrite with the defaults.
-        configUnreadable_ = true;
-        configRetry_ = ReadMayBeRetried(unreadable);
-        startProgram_ = GetText(prgToRun);
-        startMinutes_ = GetText(everyNMins);
+        configRetry_.Unreadable(read.error, GetText(prgToRun), GetText(everyNMins));
         tray_->ShowNotice(L"Kelvarion could not read its settings",
-                          BalloonText(configPath_, SystemErrorText(unreadable)));
+                          BalloonText(configPath_, SystemErrorText(read.error)));
     }
     if (!inTray) // a hidden window takes the focus when it is first shown
         FocusWhereItBelongs();
@@ -311,29 +308,18 @@ void Form1::Form1_DpiChanged(int dpi, const RECT& suggested) {
 void Form1::ReloadIcons() {
     IconSet old = std::move(icons_);
     icons_.Load(instance_, dpi_);
-    HICON shown = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0));
-    if (shown == old.appSmall.get()) { // no launch yet: still the application icon
-        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_.appBig.get()));
-        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_.appSmall.get()));
-        tray_->ChangeIcon(HandleBits(icons_.tray.app.get()));
-    } else {
-        tray_->SetTrayState(tray_->State());
-    }
+    tray_->Refresh();
 }
 
 void Form1::SaveAndReport() {
+    HWND prgToRun = Control(ControlId::prgToRun);
+    HWND everyNMins = Control(ControlId::everyNMins);
     // A file unreadable at start keeps its settings until the user makes new ones.
-    if (configUnreadable_ && GetText(Control(ControlId::prgToRun)) == startProgram_ &&
-        GetText(Control(ControlId::everyNMins)) == startMinutes_)
+    if (configRetry_.KeepsFile(GetText(prgToRun), GetText(everyNMins)))
         return;
-    DWORD error = SaveConfiguration(configPath_, module1.savedEncoding,
-                                    Control(ControlId::prgToRun), Control(ControlId::everyNMins));
-    // At a session end a message box would hold up the sign-out until Windows
-    // offers to end us by force: the failure goes untold, and we end as usual.
-    if (error == 0 || saveFailureTold_ || sessionEnding_)
+    DWORD error = SaveConfiguration(configPath_, module1.savedEncoding, prgToRun, everyNMins);
+    if (error == 0 || !waysOut_.TellSaveFailure())
         return;
-    // The Exit button saves twice; the user hears of a failure once.
-    saveFailureTold_ = true;
     RunModal([&] {
         MessageBoxW(hwnd_, SaveFailureMessage(configPath_, error).c_str(), kForm1Caption,
                     MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
@@ -343,10 +329,9 @@ void Form1::SaveAndReport() {
 // Modal loops run inside our handlers. Ending the program from the tray
 // while one is open first closes it; the exit completes once it has returned.
 template <typename Dialog> void Form1::RunModal(Dialog dialog) {
-    ++modalDepth_;
+    waysOut_.ModalOpened();
     dialog();
-    --modalDepth_;
-    if (modalDepth_ == 0 && exitRequested_)
+    if (waysOut_.ModalClosed())
         PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
@@ -357,23 +342,21 @@ void Form1::CloseModalWindows() {
 // From the moment a way out begins nothing more is started, not even by a
 // tick already queued or one arriving while a message box is up.
 void Form1::StopTimers() {
-    leaving_ = true;
+    waysOut_.Begin();
     KillTimer(hwnd_, kTimer1);
     KillTimer(hwnd_, kTrayRetryTimer);
 }
 
 void Form1::SaveOnce() {
-    if (saved_)
+    if (!waysOut_.TakeLastSave())
         return;
-    saved_ = true;
     SaveAndReport();
     tray_->RemoveTrayIcon();
 }
 
 void Form1::Form1_Unload() {
     StopTimers();
-    if (modalDepth_ > 0) {
-        exitRequested_ = true;
+    if (waysOut_.CloseRequested() == WaysOut::Close::CloseDialogs) {
         CloseModalWindows();
         return;
     }
@@ -385,9 +368,9 @@ void Form1::Form1_EndSession(bool ending) {
     if (!ending) // the session end was cancelled: carry on
         return;
     StopTimers();
-    sessionEnding_ = true;
     // At log-off Windows may end the process as soon as this returns: the
-    // settings are saved first.
+    // settings are saved first, with no message to hold up the sign-out.
+    waysOut_.SessionEnds();
     SaveOnce();
     // The Restart Manager (ENDSESSION_CLOSEAPP) waits for us to go by ourselves.
     Form1_Unload();
@@ -414,19 +397,21 @@ uint64_t Form1::Now() const {
 }
 
 void Form1::Timer1_Timer() {
-    if (leaving_)
+    if (waysOut_.Leaving())
         return;
     if (ticksAreMinutes_)
         testClock_ += kMinuteMs;
-    if (configRetry_)
-        ConfigRetry();
+    if (configRetry_.Due())
+        ConfigRetry_Timer();
     ReportStart(OnTick(module1.tickCounter, module1.scheduleClock, Now(),
                        GetText(Control(ControlId::everyNMins)),
                        GetText(Control(ControlId::prgToRun)), LocaleDecimalSeparator(), *this));
 }
 
+// An outcome that comes after a way out has begun changes nothing.
 void Form1::Timer1_StartOutcome(DWORD error) {
-    ReportStart(OnStartOutcome(module1.scheduleClock, Now(), error, *this));
+    if (waysOut_.StartReturned())
+        ReportStart(OnStartOutcome(module1.scheduleClock, Now(), error, *this));
 }
 
 void Form1::ReportStart(const TickOutcome& outcome) {
@@ -441,20 +426,15 @@ void Form1::ReportStart(const TickOutcome& outcome) {
 }
 
 // config.kv, held at start-up, is read once it is let go, into the boxes the
-// user has not changed since; the minutes counted so far stay counted. Only a
-// hold is waited out: another error, or a file gone, ends the tries.
-void Form1::ConfigRetry() {
+// user has not changed since; the minutes counted so far stay counted.
+void Form1::ConfigRetry_Timer() {
     HWND prgToRun = Control(ControlId::prgToRun);
     HWND everyNMins = Control(ControlId::everyNMins);
-    bool found = false;
-    DWORD error = LoadConfiguration(configPath_, module1,
-                                    GetText(prgToRun) == startProgram_ ? prgToRun : nullptr,
-                                    GetText(everyNMins) == startMinutes_ ? everyNMins : nullptr,
-                                    &found);
-    configRetry_ = error != 0 && ReadMayBeRetried(error);
-    // Gone or empty now, it may come back: Exit still keeps the defaults off it.
-    if (error == 0 && found)
-        configUnreadable_ = false;
+    ConfigRead read = LoadConfiguration(
+        configPath_, module1.savedProgram, module1.savedMinutes, module1.savedEncoding,
+        configRetry_.MayFillProgram(GetText(prgToRun)) ? prgToRun : nullptr,
+        configRetry_.MayFillMinutes(GetText(everyNMins)) ? everyNMins : nullptr);
+    configRetry_.Read(read.error, read.Found());
 }
 
 void Form1::SetTrayState(TrayState state) { tray_->SetTrayState(state); }
@@ -463,8 +443,11 @@ void Form1::SetTrayState(TrayState state) { tray_->SetTrayState(state); }
 // the thread pool, with the start folder and the environment as they are now.
 uint32_t Form1::BeginStart(const std::wstring& programText) {
     startingProgram_ = programText;
-    return StartInBackground(MakeStartRequest(programText, startFolder_, SW_HIDE), hwnd_,
-                             kStartOutcomeMessage);
+    DWORD error = StartInBackground(MakeStartRequest(programText, startFolder_, SW_HIDE), hwnd_,
+                                    kStartOutcomeMessage);
+    if (error == 0)
+        waysOut_.StartBegan();
+    return error;
 }
 
 void Form1::OnCommand(int id) {
@@ -500,7 +483,7 @@ void Form1::BrowseBut_Click() {
         chosen = BrowseForProgram(GetText(prgToRun), Win32OpenDialog::kCapacity, dialog, lookup,
                                   workingDirectory);
     });
-    if (chosen && !leaving_)
+    if (chosen && !waysOut_.Leaving())
         SetWindowTextW(prgToRun, chosen->c_str());
 }
 
@@ -515,7 +498,7 @@ void Form1::Close_Click() {
 void Form1::butExit_Click() {
     StopTimers();
     SaveAndReport();
-    if (saved_) // the program was ended while the failure message was up
+    if (waysOut_.Saved()) // the program was ended while the failure message was up
         return;
     tray_->RemoveTrayIcon();
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
@@ -524,14 +507,13 @@ void Form1::butExit_Click() {
 void Form1::mPopExit_Click() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void Form1::TaskbarCreated() {
-    if (leaving_)
+    if (waysOut_.Leaving())
         return;
     // It also comes after a change of the display scaling: the pictures are
     // made again at the size the notification area now draws them. The old
     // ones go once the shell has the new.
     TrayIcons old = std::move(icons_.tray);
     icons_.tray.Load(instance_);
-    module1.trayIconData.hIcon = icons_.tray.Same(old, module1.trayIconData.hIcon);
     if (tray_->AddAgain())
         KillTimer(hwnd_, kTrayRetryTimer);
     else // refused by the new taskbar too: tried again, as at log-on
@@ -556,7 +538,7 @@ void Form1::ShowConfigurationWindow() {
     // Windows never swaps it for the start's show state, should that be unspent.
     ShowWindow(hwnd_, SW_RESTORE);
     // With a modal dialog open, it comes to the front with the window.
-    HWND modal = modalDepth_ > 0 ? OpenModalWindow() : nullptr;
+    HWND modal = waysOut_.ModalOpen() ? OpenModalWindow() : nullptr;
     SetForegroundWindow(modal ? modal : hwnd_);
     if (!modal)
         FocusWhereItBelongs();

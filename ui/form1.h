@@ -8,6 +8,8 @@
 
 #include "app/handles_win32.h"
 #include "app/scheduler.h"
+#include "app/ways_out.h"
+#include "config/config_retry.h"
 #include "tray/failure_notice.h"
 #include "tray/tray_record.h"
 #include "tray/tray_win32.h"
@@ -29,7 +31,7 @@ public:
     // ILaunchHost
     void SetTrayState(TrayState state) override;
     uint32_t BeginStart(const std::wstring& programText) override;
-    bool Leaving() override { return leaving_; }
+    bool Leaving() override { return waysOut_.Leaving(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -56,7 +58,7 @@ private:
     void butExit_Click();
     void mPopExit_Click();
     void TaskbarCreated();
-    void ConfigRetry();
+    void ConfigRetry_Timer();
 
     // Tray
     void HandleTrayMessage(LPARAM event);
@@ -93,16 +95,7 @@ private:
     bool ticksAreMinutes_ = false;
     uint64_t testClock_ = 0;
     UINT taskbarCreatedMessage_ = 0;
-    UINT showMessage_ = 0;      // from a second copy started on our config.kv
-    int modalDepth_ = 0;        // modal dialogs open over this window
-    bool exitRequested_ = false; // ended while a modal dialog was open
-    bool leaving_ = false;       // a way out has begun: nothing more starts
-    bool saved_ = false;         // the last save and the icon's removal are done
-    bool saveFailureTold_ = false;
-    bool sessionEnding_ = false; // log-off, shut-down or the Restart Manager's close
-    // config.kv was there but could not be read: what the boxes held then.
-    // While another program holds it, it is read again at every tick.
-    bool configUnreadable_ = false;
-    bool configRetry_ = false;
-    std::wstring startProgram_, startMinutes_;
+    UINT showMessage_ = 0; // from a second copy started on our config.kv
+    WaysOut waysOut_;
+    ConfigRetry configRetry_;
 };

@@ -1,4 +1,5 @@
 #include "config/config_codec.h"
+#include "config/config_retry.h"
 #include "config/config_encoding.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,35 @@ TEST(ReadMayBeRetried, OnlyWhileAnotherProgramOrTheCloudHoldsTheFile) {
     // a provider whose every answer takes a minute.
     for (uint32_t error : {2u, 3u, 5u, 21u, 23u, 223u, 358u, 363u, 379u, 426u, 1920u})
         EXPECT_FALSE(ReadMayBeRetried(error)) << error;
+}
+
+// Held at start-up, then read again at each tick: what the next read finds.
+TEST(ConfigRetry, WaitsOutAHoldAndKeepsTheFileUntilItsSettingsAreRead) {
+    struct Case {
+        const char* what;
+        uint32_t atStart, later;
+        bool found, dueAfter, keptAfter;
+    };
+    const Case cases[] = {
+        {"still held", 32, 33, false, true, true},
+        {"let go and read", 32, 0, true, false, false},
+        {"gone or empty, may come back", 32, 0, false, false, true},
+        {"refused now", 391, 5, false, false, true},
+        {"a provider that timed out", 426, 426, false, false, true},
+    };
+    for (const Case& c : cases) {
+        ConfigRetry retry;
+        retry.Unreadable(c.atStart, L"", L"5");
+        if (retry.Due())
+            retry.Read(c.later, c.found);
+        EXPECT_EQ(retry.Due(), c.dueAfter) << c.what;
+        EXPECT_EQ(retry.KeepsFile(L"", L"5"), c.keptAfter) << c.what;
+        // A box the user changed is saved, and a retry no longer fills it.
+        EXPECT_FALSE(retry.KeepsFile(L"C:\\new.bat", L"5")) << c.what;
+        EXPECT_FALSE(retry.MayFillProgram(L"C:\\new.bat")) << c.what;
+        EXPECT_TRUE(retry.MayFillMinutes(L"5")) << c.what;
+    }
+    EXPECT_FALSE(ConfigRetry().KeepsFile(L"", L"5"));
 }
 
 TEST(DecodeConfig, ShortFilesKeepTheDefaults) {

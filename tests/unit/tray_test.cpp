@@ -45,10 +45,14 @@ public:
         hasIcon = true;
         return true;
     }
-    uint32_t ShowStateIcon(TrayState state) override {
+    // The images of each picture; loading them again gives new handles.
+    uint32_t ShowPicture(TrayPicture picture) override {
         ++iconSwitches;
-        return state == TrayState::Running ? 0x2002 : 0x1001;
+        return loads * 0x10000 + (picture == TrayPicture::Running   ? 0x2002u
+                                  : picture == TrayPicture::Waiting ? 0x1001u
+                                                                    : 0x0A0Au);
     }
+    uint32_t loads = 0;
     void ShowBalloon(const TrayIconData&, const std::wstring& title,
                      const std::wstring&) override {
         if (hasIcon)
@@ -79,7 +83,7 @@ TEST(TrayRecord, LaysOutTheShellsEightyEightBytes) {
     TrayIconData record{};
     FakeShell shell;
     Tray tray(record, shell);
-    tray.AddTrayIcon(0x00A1B2C3, 0x0000BEEF);
+    tray.AddTrayIcon(0x00A1B2C3);
     ASSERT_EQ(shell.calls.size(), 1u);
     const TrayIconData& sent = shell.calls[0].record;
     EXPECT_EQ(U32At(sent, 0), 88u);
@@ -87,7 +91,7 @@ TEST(TrayRecord, LaysOutTheShellsEightyEightBytes) {
     EXPECT_EQ(U32At(sent, 8), 1u);
     EXPECT_EQ(U32At(sent, 12), 7u);
     EXPECT_EQ(U32At(sent, 16), 0x8001u); // our own message, not a mouse move
-    EXPECT_EQ(U32At(sent, 20), 0x0000BEEFu);
+    EXPECT_EQ(U32At(sent, 20), 0x00000A0Au);
     EXPECT_EQ(TipBytes(sent), std::string("Kelvarion: Waiting") + '\0' + std::string(45, ' '));
     EXPECT_EQ(shell.calls[0].op, TrayOp::Add);
 }
@@ -119,7 +123,8 @@ TEST(TrayRecord, ShellRecordAtEachPointerWidth) {
     FakeShell shell;
     Tray tray(record, shell);
     // A handle with the top bit set, as Windows may hand out.
-    tray.AddTrayIcon(0x800A01C4, 0x0003BEEF);
+    shell.loads = 3;
+    tray.AddTrayIcon(0x800A01C4);
     struct Layout {
         size_t pointer, size, hWnd, uID, flags, message, hIcon, tip;
         uint64_t window;
@@ -138,7 +143,7 @@ TEST(TrayRecord, ShellRecordAtEachPointerWidth) {
         EXPECT_EQ(LittleEndianAt(native, l.uID, 4), 1u);
         EXPECT_EQ(LittleEndianAt(native, l.flags, 4), 7u);
         EXPECT_EQ(LittleEndianAt(native, l.message, 4), 0x8001u);
-        EXPECT_EQ(LittleEndianAt(native, l.hIcon, l.pointer), 0x0003BEEFu);
+        EXPECT_EQ(LittleEndianAt(native, l.hIcon, l.pointer), 0x00030A0Au);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&native.bytes[l.tip]), 64),
                   TipBytes(record));
     }
@@ -156,11 +161,12 @@ TEST(Tray, ALaunchGoesToRunningAndBack) {
     TrayIconData record{};
     FakeShell shell;
     Tray tray(record, shell);
-    tray.AddTrayIcon(0x10, 0x1001);
+    tray.AddTrayIcon(0x10);
     tray.SetTrayState(TrayState::Running);
     tray.SetTrayState(TrayState::Waiting);
     tray.ReturnFocus();
     ASSERT_EQ(shell.calls.size(), 4u);
+    EXPECT_EQ(shell.calls[0].record.hIcon, 0x0A0Au); // the application's, before any start
     EXPECT_EQ(shell.calls[3].op, TrayOp::SetFocus);
     EXPECT_EQ(shell.calls[1].op, TrayOp::Modify);
     EXPECT_EQ(shell.calls[1].record.hIcon, 0x2002u);
@@ -174,19 +180,28 @@ TEST(Tray, ALaunchGoesToRunningAndBack) {
         EXPECT_EQ(call.record.uID, 1u);
         EXPECT_EQ(call.record.cbSize, 88u);
     }
-    EXPECT_EQ(tray.State(), TrayState::Waiting);
+    EXPECT_EQ(tray.Picture(), TrayPicture::Waiting);
+    // Loaded again at a new DPI: the same picture, in its new images.
+    shell.loads = 1;
+    tray.Refresh();
+    EXPECT_EQ(shell.calls.back().record.hIcon, 0x11001u);
 }
 
 TEST(Tray, ReAddKeepsTheCurrentStateAndToleratesARefusedAdd) {
     TrayIconData record{};
     FakeShell shell;
     Tray tray(record, shell);
-    tray.AddTrayIcon(0x10, 0x1001);
+    tray.AddTrayIcon(0x10);
+    shell.loads = 1; // a new taskbar, for a new scaling: the images loaded again
+    tray.AddAgain();
+    EXPECT_EQ(shell.calls.back().record.hIcon, 0x10A0Au);
     tray.SetTrayState(TrayState::Running);
     shell.calls.clear();
     shell.hasIcon = false; // a new taskbar starts empty
+    shell.loads = 2;
     tray.AddAgain();
     ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].record.hIcon, 0x22002u);
     EXPECT_EQ(shell.calls[0].op, TrayOp::Add);
     EXPECT_EQ(std::strcmp(shell.calls[0].record.szTip, "Kelvarion: Running"), 0);
 
@@ -196,7 +211,7 @@ TEST(Tray, ReAddKeepsTheCurrentStateAndToleratesARefusedAdd) {
     tray.AddAgain();
     ASSERT_EQ(shell.calls.size(), 2u);
     EXPECT_EQ(shell.calls[1].op, TrayOp::Modify);
-    EXPECT_EQ(shell.calls[1].record.hIcon, 0x2002u);
+    EXPECT_EQ(shell.calls[1].record.hIcon, 0x22002u);
 
     tray.RemoveTrayIcon();
     tray.RemoveTrayIcon();
@@ -210,7 +225,7 @@ TEST(Tray, ARefusedFirstAddIsTriedAgainInTheCurrentStateUntilTaken) {
         FakeShell shell;
         shell.refuseAdds = refused;
         Tray tray(record, shell);
-        EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+        EXPECT_FALSE(tray.AddTrayIcon(0x10));
         tray.SetTrayState(TrayState::Running); // a launch before the shell is ready
         int moreDue = 0;
         while (tray.RetryAdd())
@@ -230,14 +245,14 @@ TEST(Tray, NoRetryAfterTheIconWasAddedAgainOrRemoved) {
     FakeShell shell;
     shell.refuseAdds = 1;
     Tray tray(record, shell);
-    EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+    EXPECT_FALSE(tray.AddTrayIcon(0x10));
     tray.AddAgain(); // "TaskbarCreated"
     EXPECT_FALSE(tray.RetryAdd());
     EXPECT_EQ(shell.Adds(), 2u);
 
     shell.refuseAdds = 1;
     Tray leaving(record, shell);
-    EXPECT_FALSE(leaving.AddTrayIcon(0x10, 0x1001));
+    EXPECT_FALSE(leaving.AddTrayIcon(0x10));
     leaving.RemoveTrayIcon();
     EXPECT_FALSE(leaving.RetryAdd());
     leaving.ReturnFocus(); // no icon to give the keyboard to
@@ -254,7 +269,7 @@ TEST(Tray, ANoticeBeforeTheIconIsTakenWaitsForTheAdd) {
         FakeShell shell;
         shell.refuseAdds = 2;
         Tray tray(record, shell);
-        EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+        EXPECT_FALSE(tray.AddTrayIcon(0x10));
         tray.ShowNotice(L"older", L"replaced before it could show");
         tray.ShowNotice(L"could not read", L"C:\\kv\\config.kv");
         EXPECT_TRUE(tray.RetryAdd()); // refused again
@@ -274,7 +289,7 @@ TEST(Tray, ANoticeBeforeTheIconIsTakenWaitsForTheAdd) {
     FakeShell shell;
     shell.refuseAdds = 1;
     Tray tray(record, shell);
-    tray.AddTrayIcon(0x10, 0x1001);
+    tray.AddTrayIcon(0x10);
     tray.ShowNotice(L"held", L"");
     tray.RemoveTrayIcon();
     tray.AddAgain();
@@ -288,7 +303,7 @@ TEST(Tray, ARetryAfterALateAddUpdatesTheIconThatAppeared) {
     FakeShell shell;
     shell.lateAdds = 1;
     Tray tray(record, shell);
-    EXPECT_FALSE(tray.AddTrayIcon(0x10, 0x1001));
+    EXPECT_FALSE(tray.AddTrayIcon(0x10));
     tray.ShowNotice(L"could not read", L"");
     tray.SetTrayState(TrayState::Running); // a launch meanwhile
     EXPECT_FALSE(tray.RetryAdd());           // taken: no more tries are due
@@ -323,7 +338,7 @@ TEST(Tray, GivesUpOnlyWhenTheLastRetryIsRefused) {
         FakeShell shell;
         shell.refuseAdds = c.refused;
         Tray tray(record, shell);
-        tray.AddTrayIcon(0x10, 0x1001);
+        tray.AddTrayIcon(0x10);
         tray.ShowNotice(L"could not read", L"");
         if (c.removedMeanwhile)
             tray.RemoveTrayIcon();

@@ -1,16 +1,14 @@
 #include "about/frm_about.h"
 
+#include "about/about_layout.h"
 #include "about/sysinfo.h"
-#include "app/handles_win32.h"
 #include "app/launcher_win32.h"
-#include "app/text_win32.h"
+#include "base/controls_win32.h"
+#include "base/dpi_win32.h"
+#include "base/handles_win32.h"
+#include "base/text_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/version.h"
-#include "tray/tray_win32.h"
-#include "ui/control_ids.h"
-#include "ui/controls_win32.h"
-#include "ui/dpi_win32.h"
-#include "ui/layout.h"
 
 namespace {
 

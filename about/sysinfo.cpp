@@ -1,6 +1,7 @@
 #include "about/sysinfo.h"
 
-#include "app/text.h"
+#include "app/environment.h"
+#include "base/text.h"
 
 namespace {
 
@@ -13,26 +14,23 @@ const char* const kToolFile = "\\MSINFO32.EXE";
 // A value of the 64-bit view names the 64-bit Program Files, which a 32-bit
 // process on 64-bit Windows knows as %ProgramW6432% and %CommonProgramW6432%
 // (Windows 7 and later); its own %ProgramFiles% is "Program Files (x86)".
+// Their WOW64 twins are what the 64-bit view means.
 std::string ForThe64BitView(const std::string& text) {
     std::string result;
-    size_t at = 0;
-    while (at < text.size()) {
+    for (size_t at = 0;;) {
         size_t open = text.find('%', at);
         size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-        if (close == std::string::npos) {
-            result.append(text, at, std::string::npos);
-            break;
-        }
-        std::string name = text.substr(open + 1, close - open - 1);
-        if (EqualsIgnoringCase(name, "ProgramFiles"))
-            name = "ProgramW6432";
-        else if (EqualsIgnoringCase(name, "CommonProgramFiles"))
-            name = "CommonProgramW6432";
-        result.append(text, at, open - at);
-        result += "%" + name + "%";
+        if (close == std::string::npos)
+            return result.append(text, at, std::string::npos);
+        std::string_view name(text.data() + open + 1, close - open - 1);
+        result.append(text, at, close - at - name.size()); // through the first '%'
+        if (const wchar_t* twin = Wow64FolderTwin(name))
+            result.append(twin, twin + std::wstring_view(twin).size()); // ASCII
+        else
+            result.append(name);
+        result += '%';
         at = close + 1;
     }
-    return result;
 }
 
 std::string DecodeValue(uint32_t type, const std::vector<uint8_t>& data, IRegistry& registry,

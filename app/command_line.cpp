@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace {
 

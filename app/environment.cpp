@@ -1,6 +1,6 @@
 #include "app/environment.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace {
 
@@ -49,10 +49,8 @@ std::wstring Expand(const std::wstring& text, const Variables& first, const Vari
 
 // WOW64 gives each process its own: the 32-bit build's are the 32-bit ones.
 bool IsPerProcess(const std::wstring& name) {
-    for (const wchar_t* own :
-         {L"PROCESSOR_ARCHITECTURE", L"PROCESSOR_ARCHITEW6432", L"ProgramFiles", L"ProgramW6432",
-          L"CommonProgramFiles", L"CommonProgramW6432"}) {
-        if (EqualsIgnoringCase(name, own))
+    for (const auto& twins : kWow64Twins) {
+        if (EqualsIgnoringCase(name, twins[0]) || EqualsIgnoringCase(name, twins[1]))
             return true;
     }
     return false;
@@ -65,12 +63,9 @@ Variables ExplorersOwn(const Variables& current) {
     Variables own;
     if (!Find(current, L"PROCESSOR_ARCHITEW6432"))
         return own;
-    const wchar_t* const names[][2] = {{L"ProgramFiles", L"ProgramW6432"},
-                                       {L"CommonProgramFiles", L"CommonProgramW6432"},
-                                       {L"PROCESSOR_ARCHITECTURE", L"PROCESSOR_ARCHITEW6432"}};
-    for (const auto& name : names) {
-        if (const std::wstring* value = Find(current, name[1]))
-            own.emplace_back(name[0], *value);
+    for (const auto& twins : kWow64Twins) {
+        if (const std::wstring* value = Find(current, twins[1]))
+            own.emplace_back(twins[0], *value);
     }
     return own;
 }

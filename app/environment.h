@@ -2,8 +2,11 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "base/text.h"
 
 using Variables = std::vector<std::pair<std::wstring, std::wstring>>;
 
@@ -13,6 +16,30 @@ struct EnvironmentValue {
     std::wstring data;
     bool expandable = false; // REG_EXPAND_SZ
 };
+
+// The variables WOW64 gives a 32-bit process values of its own, each with the
+// twin under which it keeps 64-bit Explorer's: there %ProgramFiles% is
+// "C:\Program Files (x86)" and %ProgramW6432% "C:\Program Files". The
+// folders first, then the processor's architecture.
+constexpr const wchar_t* kWow64Twins[][2] = {
+    {L"ProgramFiles", L"ProgramW6432"},
+    {L"CommonProgramFiles", L"CommonProgramW6432"},
+    {L"PROCESSOR_ARCHITECTURE", L"PROCESSOR_ARCHITEW6432"}};
+constexpr size_t kWow64Folders = 2;
+
+// The twin of a folder variable WOW64 gives a 32-bit process its own value
+// of, the letter case aside (the names are ASCII); null for any other name.
+inline const wchar_t* Wow64FolderTwin(std::string_view name) {
+    for (size_t row = 0; row < kWow64Folders; ++row) {
+        std::wstring_view own = kWow64Twins[row][0];
+        bool same = name.size() == own.size();
+        for (size_t i = 0; same && i < name.size(); ++i)
+            same = LowerCase<wchar_t>(static_cast<unsigned char>(name[i])) == LowerCase(own[i]);
+        if (same)
+            return kWow64Twins[row][1];
+    }
+    return nullptr;
+}
 
 // What to change when Windows says the environment changed, as Explorer
 // rebuilds its own: the current environment, then the system's variables,

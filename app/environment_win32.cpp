@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/environment.h"
-#include "app/handles_win32.h"
+#include "base/handles_win32.h"
 
 namespace {
 

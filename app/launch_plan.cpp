@@ -1,6 +1,6 @@
 #include "app/launch_plan.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace {
 
@@ -65,10 +65,6 @@ bool MayAddExe(const std::wstring& text, size_t end, IProgramLookup& lookup) {
             return !lookup.IsFolder(FullPath(lookup.StartFolder(), text.substr(0, i)));
     }
     return true;
-}
-
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
 }
 
 // Whether path begins with prefix, compared as the file system does: case

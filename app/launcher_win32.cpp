@@ -4,9 +4,9 @@
 
 #include "app/environment.h"
 #include "app/environment_win32.h"
-#include "app/handles_win32.h"
 #include "app/launch_plan.h"
-#include "app/text.h"
+#include "base/handles_win32.h"
+#include "base/text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/scheduler.h"
 
-#include "app/numbers.h"
-#include "app/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-enum class TrayState { Waiting, Running };
+#include "base/tray_state.h"
 
 // What a launch needs from the rest of the program.
 class ILaunchHost {

@@ -116,7 +116,7 @@ ninja_var() {
         on && /^build / { exit }
         on && $1 == var && $2 == "=" { sub(/^ *[A-Z_]+ = /, ""); print; exit }' "$BUILD/build.ninja"
 }
-KV_CFLAGS="$(ninja_var CMakeFiles/kelvarion.dir/app/main.cpp.obj DEFINES) $(ninja_var CMakeFiles/kelvarion.dir/app/main.cpp.obj FLAGS)"
+KV_CFLAGS="$(ninja_var CMakeFiles/kelvarion.dir/main.cpp.obj DEFINES) $(ninja_var CMakeFiles/kelvarion.dir/main.cpp.obj FLAGS)"
 KV_LDFLAGS=$(ninja_var kelvarion.exe LINK_FLAGS | sed 's/-Wl,-Map=[^ ]*//')
 [[ $KV_CFLAGS == *-std=c++* && $KV_LDFLAGS == *-static* ]] ||
     fail "could not read Kelvarion's flags from $BUILD/build.ninja"
@@ -125,7 +125,7 @@ FLOOR_CMD="$CROSS-g++ ${FLOOR_FLAGS[*]} -o floor.exe bench/floor.cpp"
 # The same window's controls come from Kelvarion's own layout table; its manifest asks for
 # Common Controls 6 of its own architecture.
 WINDOW_CMD="$CROSS-windres -I tools -i bench/window_floor.rc -O coff -o window_floor.res.o &&"
-WINDOW_CMD="$WINDOW_CMD $CROSS-g++ ${FLOOR_FLAGS[*]} -I. -o window_floor.exe bench/window_floor.cpp ui/layout.cpp window_floor.res.o -lcomctl32"
+WINDOW_CMD="$WINDOW_CMD $CROSS-g++ ${FLOOR_FLAGS[*]} -I. -o window_floor.exe bench/window_floor.cpp base/layout.cpp ui/form1_layout.cpp window_floor.res.o -lcomctl32"
 
 # The bench's own helpers are not measured.
 TOOL_FLAGS=(-std=c++17 -O2 -Wall -Wextra -Wpedantic -Wshadow -Werror -DUNICODE -D_UNICODE
@@ -137,7 +137,7 @@ sed "s/@ARCH@/$MANIFEST_ARCH/" "$BENCH_DIR/window_floor.manifest.in" >"$TOOLS/wi
 "$CROSS-windres" -I "$TOOLS" -i "$BENCH_DIR/window_floor.rc" -O coff -o "$TOOLS/window_floor.res.o" ||
     fail "window_floor.rc did not compile"
 "$CROSS-g++" "${FLOOR_FLAGS[@]}" -I "$REPO" -o "$TOOLS/window_floor.exe" \
-    "$BENCH_DIR/window_floor.cpp" "$REPO/ui/layout.cpp" "$TOOLS/window_floor.res.o" -lcomctl32 ||
+    "$BENCH_DIR/window_floor.cpp" "$REPO/base/layout.cpp" "$REPO/ui/form1_layout.cpp" "$TOOLS/window_floor.res.o" -lcomctl32 ||
     fail "window_floor.exe did not build"
 "$CROSS-g++" "${TOOL_FLAGS[@]}" -municode -mwindows -s \
     -o "$TOOLS/tick_target.exe" "$BENCH_DIR/tick_target.cpp" || fail "tick_target.exe did not build"
@@ -644,7 +644,7 @@ readme_table() {
     echo "- the **same-window floor** (\`bench/window_floor.cpp\`): Kelvarion's window built the"
     echo "  plainest way, the real limit for a program that shows it. \`CreateWindowEx\` for the"
     echo "  same ten controls at the same places (Kelvarion's own layout table,"
-    echo "  \`ui/layout.cpp\`), the window's style, the system's message font, a Common Controls 6"
+    echo "  \`ui/form1_layout.cpp\`), the window's style, the system's message font, a Common Controls 6"
     echo "  manifest of its own architecture, the focus in the first text box, a"
     echo "  \`Shell_NotifyIconW\` icon (\`IDI_APPLICATION\`) and a dialog-style message loop; no"
     echo "  settings, no timer, no menu, nothing else;"

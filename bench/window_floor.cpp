@@ -7,7 +7,7 @@
 #include <shellapi.h>
 
 #include "ui/control_ids.h"
-#include "ui/layout.h"
+#include "ui/form1_layout.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <aclapi.h>
 
-#include "app/handles_win32.h"
-#include "app/text.h"
-#include "app/text_win32.h"
+#include "base/handles_win32.h"
+#include "base/text.h"
+#include "base/text_win32.h"
 #include "config/config_codec.h"
 #include "config/config_encoding.h"
 #include "config/config_path.h"

@@ -2,13 +2,11 @@
 
 #include <cwctype>
 
+#include "base/text.h"
+
 namespace {
 
 constexpr size_t kMaxPath = 260; // MAX_PATH, the NUL included
-
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
 
 } // namespace
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/handle_bits.h"
+#include "base/handle_bits.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/scheduler.h" // TrayState
+#include "base/tray_state.h"
 
 // The shell's first ANSI notification record in its 32-bit form, 88 bytes.
 // It is the program's state whatever the build; ToShellRecord makes the

@@ -5,18 +5,10 @@
 #include <cstddef>
 #include <cstring>
 
+#include "base/dpi_win32.h"
 #include "resources/resource_ids.h"
-#include "ui/dpi_win32.h"
 
 namespace {
-
-int MetricForDpi(int metric, int dpi) {
-    static auto forDpi = SystemFunction<int(WINAPI*)(int, UINT)>(GetModuleHandleW(L"user32.dll"),
-                                                                 "GetSystemMetricsForDpi");
-    if (forDpi)
-        return forDpi(metric, static_cast<UINT>(dpi));
-    return GetSystemMetrics(metric);
-}
 
 UniqueIcon LoadIconAt(HINSTANCE instance, int id, int size) {
     return UniqueIcon(static_cast<HICON>(

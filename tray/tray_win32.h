@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/handles_win32.h"
+#include "base/handles_win32.h"
 #include "tray/tray_record.h"
 
 // The tray's pictures, at the size the notification area draws them: the

@@ -1,6 +1,6 @@
 #include "ui/browse.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/launch_plan.h"
-#include "app/working_directory.h"
+#include "ui/working_directory.h"
 
 struct OpenRequest {
     std::wstring fileName;      // shown in the dialog's name box

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/handles_win32.h"
+#include "base/handles_win32.h"
 
 namespace {
 
@@ -15,14 +15,7 @@ using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
 // comdlg32 brings a good part of the shell with it: it is loaded when the
 // picker is first used, not at start-up, and from the system folder only.
 HMODULE CommonDialogs() {
-    static HMODULE module = [] {
-        wchar_t path[MAX_PATH];
-        UINT length = GetSystemDirectoryW(path, MAX_PATH);
-        if (length == 0 || length + 14 >= MAX_PATH)
-            return static_cast<HMODULE>(nullptr);
-        lstrcatW(path, L"\\comdlg32.dll");
-        return LoadLibraryW(path);
-    }();
+    static HMODULE module = LoadSystemLibrary(L"comdlg32.dll");
     return module;
 }
 

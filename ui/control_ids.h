@@ -1,5 +1,5 @@
-// Control and command identifiers of Form1 and frmAbout. Shared with the
-// end-to-end driver, which finds the controls by these ids.
+// Control and command identifiers of Form1. Shared with the end-to-end driver,
+// which finds the controls by these ids.
 #pragma once
 
 namespace ControlId {
@@ -18,15 +18,6 @@ constexpr int butExit = 110;
 // mPopupSys entries
 constexpr int mPopRestore = 201;
 constexpr int mPopExit = 202;
-
-// frmAbout
-constexpr int cmdOK = 1; // IDOK, so Enter closes the dialog
-constexpr int picIcon = 302;
-constexpr int cmdSysInfo = 303;
-constexpr int lblDescription = 304;
-constexpr int lblDisclaimer = 305;
-constexpr int lblTitle = 306;
-constexpr int lblVersion = 307;
 } // namespace ControlId
 
 // The main window's class name and caption; the driver finds it by both.

@@ -6,14 +6,14 @@
 #include <optional>
 #include <string>
 
-#include "app/handles_win32.h"
 #include "app/scheduler.h"
 #include "app/ways_out.h"
+#include "base/controls_win32.h"
+#include "base/handles_win32.h"
 #include "config/config_retry.h"
 #include "tray/failure_notice.h"
 #include "tray/tray_record.h"
 #include "tray/tray_win32.h"
-#include "ui/controls_win32.h"
 
 class Form1 : public ILaunchHost {
 public:

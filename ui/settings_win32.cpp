@@ -1,7 +1,7 @@
 #include "ui/settings_win32.h"
 
 #include "app/launcher_win32.h"
-#include "app/text_win32.h"
+#include "base/text_win32.h"
 
 ConfigRead LoadConfiguration(const std::wstring& path, std::wstring& savedProgram,
                              int16_t& savedMinutes, ConfigEncoding& savedEncoding, HWND prgToRun,

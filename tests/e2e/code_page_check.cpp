@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/text_win32.h"
+#include "base/text_win32.h"
 
 namespace {
 

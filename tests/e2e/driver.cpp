@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "about/about_layout.h"
 #include "tests/e2e/helpers/kvhold.h"
 #include "ui/control_ids.h"
 

@@ -1,8 +1,8 @@
 // config.kv as the program reads it: its encoding told by its bytes; bytes
 // widened one to one (a Latin-1 model of the ANSI code page), then decoded
 // with either decimal separator.
-#include "app/numbers.h"
-#include "app/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 #include "config/config_codec.h"
 #include "config/config_encoding.h"
 #include "tests/fuzz/check.h"

@@ -1,8 +1,8 @@
 // The number helpers behind the minutes box and the config file: the input
 // as text (bytes widened one to one), and its first bytes as a raw double
 // and int to reach values no text produces (NaN, infinities, subnormals).
-#include "app/numbers.h"
-#include "app/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 #include "tests/fuzz/check.h"
 
 #include <cmath>

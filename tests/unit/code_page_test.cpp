@@ -3,7 +3,7 @@
 // keeps the ANSI code page of the Unix locale, so here they stay a table; 1252,
 // 65001 and 65000 are converted for real by kvcodepage.exe under Wine
 // (tests/e2e/code_page_check.cpp).
-#include "app/code_page.h"
+#include "base/code_page.h"
 
 #include <gtest/gtest.h>
 

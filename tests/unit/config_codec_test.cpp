@@ -1,6 +1,6 @@
 #include "config/config_codec.h"
-#include "config/config_retry.h"
 #include "config/config_encoding.h"
+#include "config/config_retry.h"
 
 #include <gtest/gtest.h>
 

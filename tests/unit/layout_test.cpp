@@ -1,4 +1,4 @@
-#include "ui/layout.h"
+#include "ui/form1_layout.h"
 
 #include <gtest/gtest.h>
 

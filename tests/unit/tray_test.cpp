@@ -1,4 +1,4 @@
-#include "app/handle_bits.h"
+#include "base/handle_bits.h"
 #include "tray/failure_notice.h"
 #include "tray/tray_events.h"
 #include "tray/tray_record.h"

@@ -1,9 +1,9 @@
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 #include <cmath>
 #include <limits>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
-#include "app/handles_win32.h"
 #include "app/module1.h"
 #include "app/single_instance.h"
+#include "base/handles_win32.h"
 #include "ui/browse_win32.h"
 #include "ui/form1.h"
 

@@ -1,4 +1,5 @@
-// Small text helpers of the pure code: blanks, letter case, decimal digits.
+// Small text helpers of the pure code: blanks, path separators, letter case,
+// decimal digits.
 #pragma once
 
 #include <string>
@@ -19,6 +20,11 @@ inline std::wstring_view Trim(std::wstring_view text) {
 
 inline bool IsBlankText(std::wstring_view text) {
     return Trim(text).empty();
+}
+
+// The separators of a path's parts, as Windows takes them.
+inline bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
 }
 
 // Letter case as switches, extensions and variable names ignore it. ASCII

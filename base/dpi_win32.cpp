@@ -1,4 +1,4 @@
-#include "ui/dpi_win32.h"
+#include "base/dpi_win32.h"
 
 namespace {
 
@@ -15,14 +15,9 @@ int ScreenDpi() {
 
 } // namespace
 
-// shcore.dll comes with 8.1 and is loaded from the system folder only.
+// shcore.dll comes with 8.1.
 int MonitorDpi(HWND window) {
-    wchar_t path[MAX_PATH];
-    UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 12 >= MAX_PATH)
-        return 0;
-    lstrcpyW(path + length, L"\\shcore.dll");
-    UniqueModule shcore(LoadLibraryW(path));
+    UniqueModule shcore(LoadSystemLibrary(L"shcore.dll"));
     if (!shcore)
         return 0;
     // HRESULT GetDpiForMonitor(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*)
@@ -34,6 +29,13 @@ int MonitorDpi(HWND window) {
                                          effectiveDpi, &dpiX, &dpiY)))
         return 0;
     return static_cast<int>(dpiX);
+}
+
+int MetricForDpi(int metric, int dpi) {
+    static auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    if (forDpi)
+        return forDpi(metric, static_cast<UINT>(dpi));
+    return GetSystemMetrics(metric);
 }
 
 // Windows 10 1607 and later: the window's own DPI; 8.1 has per-monitor DPI but not

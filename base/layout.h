@@ -1,4 +1,5 @@
-// Window layouts in twips (1/1440 inch), turned into pixels at a given DPI.
+// Window layouts in twips (1/1440 inch), turned into pixels at a given DPI: the
+// tables each window keeps of its controls, and placing a window on the screen.
 #pragma once
 
 #include <cstddef>
@@ -11,23 +12,6 @@ struct ControlItem {
     const wchar_t* text;
     int left, top, width, height; // twips
 };
-
-// Form1's controls in tab order.
-extern const ControlItem kForm1Controls[];
-extern const size_t kForm1ControlCount;
-constexpr int kForm1ClientWidth = 4830; // twips
-constexpr int kForm1ClientHeight = 2580;
-
-// frmAbout's controls in tab order.
-extern const ControlItem kAboutControls[];
-extern const size_t kAboutControlCount;
-constexpr int kAboutClientWidth = 5730;
-constexpr int kAboutClientHeight = 3885;
-// Line1, the etched rule: a grey line over a white one.
-constexpr int kAboutRuleTop = 1920;
-constexpr int kAboutGreyLeft = 90;
-constexpr int kAboutWhiteLeft = 105;
-constexpr int kAboutRuleRight = 5654;
 
 int TwipsToPixels(int twips, int dpi);
 

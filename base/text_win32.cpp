@@ -1,6 +1,6 @@
-#include "app/text_win32.h"
+#include "base/text_win32.h"
 
-#include "app/code_page.h"
+#include "base/code_page.h"
 
 static_assert(kNoBestFitChars == WC_NO_BEST_FIT_CHARS, "the system's value");
 static_assert(kErrInvalidChars == WC_ERR_INVALID_CHARS, "the system's value");

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/handle_bits.h"
+#include "base/handle_bits.h"
 
 // A handle as the 32-bit field that holds it, and back at this build's width.
 inline uint32_t HandleBits(const void* handle) {
@@ -85,6 +85,16 @@ template <typename Function> Function SystemFunction(HMODULE module, const char*
     return module
                ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
                : nullptr;
+}
+
+// A DLL from the system folder only, never a namesake lying beside the exe
+// or in the working directory; null where it cannot be loaded.
+inline HMODULE LoadSystemLibrary(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 2 + static_cast<UINT>(lstrlenW(name)) > MAX_PATH)
+        return nullptr;
+    return LoadLibraryW(lstrcatW(lstrcatW(path, L"\\"), name));
 }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;

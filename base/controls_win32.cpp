@@ -1,6 +1,6 @@
-#include "ui/controls_win32.h"
+#include "base/controls_win32.h"
 
-#include "ui/dpi_win32.h"
+#include "base/dpi_win32.h"
 
 HWND CreateControl(HWND parent, HINSTANCE instance, const ControlItem& item) {
     const wchar_t* className = L"STATIC";

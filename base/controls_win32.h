@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/handles_win32.h"
-#include "ui/layout.h"
+#include "base/handles_win32.h"
+#include "base/layout.h"
 
 HWND CreateControl(HWND parent, HINSTANCE instance, const ControlItem& item);
 

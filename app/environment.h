@@ -31,11 +31,7 @@ constexpr size_t kWow64Folders = 2;
 // of, the letter case aside (the names are ASCII); null for any other name.
 inline const wchar_t* Wow64FolderTwin(std::string_view name) {
     for (size_t row = 0; row < kWow64Folders; ++row) {
-        std::wstring_view own = kWow64Twins[row][0];
-        bool same = name.size() == own.size();
-        for (size_t i = 0; same && i < name.size(); ++i)
-            same = LowerCase<wchar_t>(static_cast<unsigned char>(name[i])) == LowerCase(own[i]);
-        if (same)
+        if (EqualsIgnoringCase(name, std::wstring_view(kWow64Twins[row][0])))
             return kWow64Twins[row][1];
     }
     return nullptr;

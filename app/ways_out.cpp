@@ -28,6 +28,7 @@ bool WaysOut::TellSaveFailure() {
 }
 
 bool WaysOut::StartReturned() {
+    bool counts = startWaiting_ && !leaving_;
     startWaiting_ = false;
-    return !leaving_;
+    return counts;
 }

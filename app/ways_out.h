@@ -35,7 +35,7 @@ public:
     bool TellSaveFailure();
 
     // A start handed to the thread pool; its outcome back: true when it still
-    // counts, no way out having begun meanwhile.
+    // counts, a start having waited for it and no way out having begun meanwhile.
     void StartBegan() { startWaiting_ = true; }
     bool StartReturned();
 

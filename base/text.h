@@ -33,21 +33,24 @@ template <typename Char> Char LowerCase(Char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
 }
 
-template <typename Char>
-bool EqualsIgnoringCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
+// Texts of either width compare code unit by code unit, so ASCII names match
+// across them.
+template <typename A, typename B>
+bool EqualsIgnoringCase(std::basic_string_view<A> a, std::basic_string_view<B> b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerCase(a[i]) != LowerCase(b[i]))
+        if (LowerCase<wchar_t>(static_cast<wchar_t>(a[i])) !=
+            LowerCase<wchar_t>(static_cast<wchar_t>(b[i])))
             return false;
     }
     return true;
 }
 inline bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    return EqualsIgnoringCase<wchar_t>(a, b);
+    return EqualsIgnoringCase<wchar_t, wchar_t>(a, b);
 }
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return EqualsIgnoringCase<char>(a, b);
+    return EqualsIgnoringCase<char, char>(a, b);
 }
 
 // By hand: the library's formatting would bring a whole printf along.
